@@ -1,0 +1,33 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "engine/Session.h"
+
+/// One wave-table period of 4410 samples; entry 4410 is never loaded and stays 0.
+using WaveTable = std::array<std::int16_t, kWaveLen + 1>;
+
+/// The sample data the engine plays from. Tables 1..15 are the built-in waves
+/// ("Sine.pcm" first), 16..19 the user-wave slots; the engine writes live noise
+/// into table 2 while it plays.
+struct SampleTables {
+    std::array<WaveTable, kWaveTables + 1> WaveTables{};
+    /// The heart-beat sample; the entry after it stays 0.
+    std::array<std::int16_t, kHeartBeatLen + 1> HeartBeatPcm{};
+};
+
+/// File names of the built-in wave tables 1..15, in table order.
+extern const std::array<const char*, kBuiltInWaves> kBuiltInWaveFiles;
+constexpr const char* kHeartBeatFile = "HrtBeat.pcm";
+
+/// Reads `count` raw little-endian 16-bit samples from the start of a file;
+/// anything after them is ignored. The destination changes only when all of
+/// them were read. Throws IoError when the file is missing or too short.
+void readPcmSamples(const std::string& path, std::int16_t* dst, std::size_t count);
+
+/// Loads wave tables 1..15 and the heart beat from the folder. Throws IoError
+/// naming the first file that is missing or short.
+void LoadSampleBuffers(const std::string& folder, SampleTables& samples);

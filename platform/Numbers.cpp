@@ -1,0 +1,105 @@
+#include "Numbers.h"
+
+#include <charconv>
+#include <limits>
+
+namespace {
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+/// Length of the longest prefix shaped like [-]digits[.digits] (or [-].digits).
+std::size_t decimalPrefixLength(std::string_view t)
+{
+    std::size_t i = 0;
+    if (i < t.size() && t[i] == '-')
+        ++i;
+    std::size_t digits = 0;
+    while (i < t.size() && isDigit(t[i])) {
+        ++i;
+        ++digits;
+    }
+    if (i < t.size() && t[i] == '.') {
+        std::size_t j = i + 1;
+        std::size_t fraction = 0;
+        while (j < t.size() && isDigit(t[j])) {
+            ++j;
+            ++fraction;
+        }
+        if (fraction > 0 || digits > 0) {
+            digits += fraction;
+            i = j;
+        }
+    }
+    return digits == 0 ? 0 : i;
+}
+
+long double convert(std::string_view t)
+{
+    long double value = 0;
+    std::from_chars(t.data(), t.data() + t.size(), value, std::chars_format::fixed);
+    return value;
+}
+} // namespace
+
+std::optional<std::int64_t> parseWholeNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    text.remove_prefix(i);
+    if (text.empty() || (text[0] == '-' && (text.size() == 1 || !isDigit(text[1]))) || text[0] == '+')
+        return std::nullopt;
+    std::int64_t value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<long double> parseDecimal(std::string_view text)
+{
+    std::size_t n = decimalPrefixLength(text);
+    if (n == 0 || n != text.size())
+        return std::nullopt;
+    return convert(text);
+}
+
+long double leadingDecimal(std::string_view text)
+{
+    std::size_t n = decimalPrefixLength(text);
+    return n == 0 ? 0.0L : convert(text.substr(0, n));
+}
+
+std::optional<std::int64_t> leadingInteger(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    std::size_t start = i;
+    std::int64_t value = 0;
+    while (i < text.size() && isDigit(text[i])) {
+        if (value > (std::numeric_limits<std::int64_t>::max() - 9) / 10)
+            return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+        ++i;
+    }
+    if (i == start)
+        return std::nullopt;
+    return value;
+}
+
+std::string formatFixed(double value, int decimals)
+{
+    char buf[64];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    return ec == std::errc() ? std::string(buf, end) : std::string();
+}
+
+std::string formatInt(std::int64_t value)
+{
+    char buf[24];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, end);
+}

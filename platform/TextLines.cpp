@@ -1,0 +1,19 @@
+#include "TextLines.h"
+
+std::vector<std::string> splitLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::size_t len = end - start;
+        if (len > 0 && text[start + len - 1] == '\r')
+            --len;
+        lines.emplace_back(text.substr(start, len));
+        start = next;
+    }
+    return lines;
+}

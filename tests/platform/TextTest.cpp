@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include "platform/Paths.h"
+#include "platform/TextLines.h"
+#include "platform/Win1252.h"
+
+TEST(TextLines, SplitsOnLfAndStripsOneCr)
+{
+    using V = std::vector<std::string>;
+    EXPECT_EQ(splitLines(""), V{});
+    EXPECT_EQ(splitLines("a"), V{"a"});
+    EXPECT_EQ(splitLines("a\r\nb\n"), (V{"a", "b"}));
+    EXPECT_EQ(splitLines("a\r\r\n\n"), (V{"a\r", ""}));
+    EXPECT_EQ(splitLines(" x \r\n\r\n"), (V{" x ", ""}));
+}
+
+TEST(Win1252, EveryByteRoundTrips)
+{
+    for (int b = 0; b < 256; ++b)
+        EXPECT_EQ(unicodeToWin1252(win1252ToUnicode(static_cast<unsigned char>(b))), b) << b;
+    EXPECT_EQ(win1252ToUnicode(0x80), U'\u20AC');
+    EXPECT_EQ(win1252ToUnicode(0x9F), U'\u0178');
+    EXPECT_EQ(win1252ToUnicode(0xE9), U'\u00E9');
+    EXPECT_EQ(unicodeToWin1252(U'\u2013'), 0x96);
+    EXPECT_EQ(unicodeToWin1252(U'\u0100'), -1);
+    EXPECT_EQ(unicodeToWin1252(U'\U0001F600'), -1);
+}
+
+TEST(Paths, NamesFoldersAndTitles)
+{
+    EXPECT_EQ(namePart("C:\\Sessions\\Deep.lsf"), "Deep.lsf");
+    EXPECT_EQ(namePart("/home/u/a.wav"), "a.wav");
+    EXPECT_EQ(namePart("mixed/x\\y.pcm"), "y.pcm");
+    EXPECT_EQ(namePart("plain"), "plain");
+    EXPECT_EQ(withTrailingSlash("/a"), "/a/");
+    EXPECT_EQ(withTrailingSlash("/a/"), "/a/");
+    EXPECT_EQ(withTrailingSlash(""), "/");
+    EXPECT_EQ(joinPath("/a/", "b"), "/a/b");
+    EXPECT_EQ(joinPath("/a", "b"), "/a/b");
+}
