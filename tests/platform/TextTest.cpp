@@ -3,6 +3,7 @@
 #include "platform/Paths.h"
 #include "platform/TextLines.h"
 #include "platform/Win1252.h"
+#include "platform/Win1252Qt.h"
 
 TEST(TextLines, SplitsOnLfAndStripsOneCr)
 {
@@ -37,4 +38,18 @@ TEST(Paths, NamesFoldersAndTitles)
     EXPECT_EQ(withTrailingSlash(""), "/");
     EXPECT_EQ(joinPath("/a/", "b"), "/a/b");
     EXPECT_EQ(joinPath("/a", "b"), "/a/b");
+}
+
+TEST(Win1252, QStringBoundary)
+{
+    const std::string bytes = "Caf\xE9 \x80 \x93quoted\x94 \x81";
+    const QString text = fromWin1252(bytes);
+    EXPECT_EQ(text, QString::fromUtf8("Caf\u00E9 \u20AC \u201Cquoted\u201D \u0081"));
+    bool ok = false;
+    EXPECT_EQ(toWin1252(text, &ok), bytes);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(toWin1252(QString::fromUtf8("a\u0100b"), &ok), "a?b");
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(fitsWin1252(QString::fromUtf8("\U0001F600")));
+    EXPECT_TRUE(fitsWin1252(QString::fromUtf8("\u00FF\u0178")));
 }
