@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+/// Modal results keep the framework's numbers; the close box counts as Cancel.
+enum ModalResult : int {
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrSkip = 5,
+    mrYes = 6,
+    mrNo = 7,
+};
+
+enum class MsgKind { Error, Warning, Information, Confirmation };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+
+struct FileDialogOptions {
+    QString title;           // empty: the dialog's own
+    QString folder;          // folder the dialog starts in
+    QString fileName;        // proposed file name (save dialogs)
+    QStringList filters;     // "Wave file (*.wav *.WAV)", first one selected
+    QString defaultSuffix;   // appended when the typed name has none
+    bool mustExist = true;   // open dialogs: the chosen file must exist
+    bool confirmOverwrite = true; // save dialogs: ask before replacing a file
+};
+
+/// Every message box and file dialog of both programs goes through here, so
+/// that tests can script the user's answers. GUI thread only.
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    /// Shows a modal message box and returns the ModalResult of the button
+    /// chosen. An empty caption takes the kind's own ("Error", "Warning",
+    /// "Information", "Confirm"). "\r\n" in the text is a line break.
+    virtual int message(MsgKind kind, const QString& caption, const QString& text,
+                        MsgButtons buttons = MsgButtons::Ok) = 0;
+
+    /// An existing file to open, or nothing when the user cancels.
+    virtual std::optional<QString> openFile(const FileDialogOptions& options) = 0;
+
+    /// A file name to save to, or nothing when the user cancels.
+    virtual std::optional<QString> saveFile(const FileDialogOptions& options) = 0;
+
+    /// Short forms for the common boxes.
+    void error(const QString& text) { message(MsgKind::Error, {}, text); }
+    void warning(const QString& text) { message(MsgKind::Warning, {}, text); }
+    void information(const QString& text) { message(MsgKind::Information, {}, text); }
+};
+
+/// The prompts in use: the Qt dialogs unless a test installed its own.
+Prompts& prompts();
+
+/// Installs `p` for the following calls (not owned); nullptr restores the Qt dialogs.
+void setPrompts(Prompts* p);
+
+/// The caption a message box of this kind shows when none is given.
+QString defaultCaption(MsgKind kind);
+
+/// Prompts that answer from a script and record what was shown: for tests.
+class ScriptedPrompts final : public Prompts {
+public:
+    struct Shown {
+        enum class What { Message, Open, Save } what = What::Message;
+        MsgKind kind = MsgKind::Information;
+        QString caption;
+        QString text;
+        MsgButtons buttons = MsgButtons::Ok;
+        FileDialogOptions options;
+    };
+
+    /// Answers for message(), in order. Without one, a box answers with its
+    /// first button (OK or Yes).
+    std::deque<int> answers;
+    /// Answers for the file dialogs, in order; nothing = Cancel. Without one,
+    /// a dialog is cancelled.
+    std::deque<std::optional<QString>> files;
+    /// Everything shown, in order.
+    std::vector<Shown> shown;
+
+    int message(MsgKind kind, const QString& caption, const QString& text, MsgButtons buttons) override;
+    std::optional<QString> openFile(const FileDialogOptions& options) override;
+    std::optional<QString> saveFile(const FileDialogOptions& options) override;
+
+    /// The texts of the message boxes shown so far.
+    QStringList messages() const;
+
+    /// Installs itself for its lifetime.
+    ScriptedPrompts() { setPrompts(this); }
+    ~ScriptedPrompts() override { setPrompts(nullptr); }
+    ScriptedPrompts(const ScriptedPrompts&) = delete;
+    ScriptedPrompts& operator=(const ScriptedPrompts&) = delete;
+
+private:
+    std::optional<QString> nextFile(Shown::What what, const FileDialogOptions& options);
+};

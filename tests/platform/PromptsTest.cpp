@@ -1,0 +1,33 @@
+#include <gtest/gtest.h>
+
+#include "platform/Prompts.h"
+
+TEST(ScriptedPrompts, AnswersInOrderAndRecordsWhatWasShown)
+{
+    {
+        ScriptedPrompts script;
+        EXPECT_EQ(&prompts(), &script);
+        script.answers = {mrNo, mrCancel};
+        script.files = {QStringLiteral("/tmp/a.wav"), std::nullopt};
+
+        EXPECT_EQ(prompts().message(MsgKind::Confirmation, {}, "Save it?", MsgButtons::YesNoCancel), mrNo);
+        EXPECT_EQ(prompts().message(MsgKind::Confirmation, "Q", "Again?", MsgButtons::YesNoCancel), mrCancel);
+        EXPECT_EQ(prompts().message(MsgKind::Confirmation, {}, "Unscripted", MsgButtons::YesNo), mrYes);
+        prompts().error("Broken");
+
+        FileDialogOptions o;
+        o.title = "Pick";
+        EXPECT_EQ(prompts().openFile(o), QStringLiteral("/tmp/a.wav"));
+        EXPECT_EQ(prompts().saveFile(o), std::nullopt);
+        EXPECT_EQ(prompts().openFile(o), std::nullopt) << "an unscripted dialog is cancelled";
+
+        EXPECT_EQ(script.messages(), (QStringList{"Save it?", "Again?", "Unscripted", "Broken"}));
+        ASSERT_EQ(script.shown.size(), 7u);
+        EXPECT_EQ(script.shown[0].caption, "Confirm");
+        EXPECT_EQ(script.shown[1].caption, "Q");
+        EXPECT_EQ(script.shown[3].kind, MsgKind::Error);
+        EXPECT_EQ(script.shown[3].caption, "Error");
+        EXPECT_EQ(script.shown[5].what, ScriptedPrompts::Shown::What::Save);
+    }
+    EXPECT_EQ(dynamic_cast<ScriptedPrompts*>(&prompts()), nullptr) << "the script uninstalls itself";
+}
