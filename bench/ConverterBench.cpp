@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "converter/SignalPath.h"
-#include "tests/converter/MemorySource.h"
+#include "tests/converter/TestSignals.h"
 
 namespace {
 
@@ -18,33 +18,20 @@ constexpr std::int64_t kRate = 44100;
 constexpr std::int64_t kSeconds = 60;
 constexpr std::int32_t kBlockBytes = 32768;
 
-std::array<std::int16_t, SignalPath::kSineLen> sineTable()
-{
-    std::array<std::int16_t, SignalPath::kSineLen> t{};
-    for (int i = 0; i < SignalPath::kSineLen; ++i)
-        t[i] = static_cast<std::int16_t>(std::lrint(32767 * std::sin(2 * std::numbers::pi_v<long double> * i / 4410)));
-    return t;
-}
-
 /// Noise with bursts: white noise at about -24 dB, and on each channel, at its
 /// own rate, decaying 100 Hz bursts that stand out in the default band, so
 /// both lights trigger, rise and fall throughout.
 std::vector<std::int16_t> noiseWithBursts()
 {
-    std::vector<std::int16_t> s(static_cast<std::size_t>(kRate * kSeconds * 2));
     std::uint32_t state = 12345;
-    const std::int64_t period[2] = {11025, 15876};
-    for (std::int64_t k = 0; k < kRate * kSeconds; ++k) {
-        for (int c = 0; c < 2; ++c) {
-            state = state * 1664525u + 1013904223u;
-            double v = (static_cast<std::int32_t>(state >> 16) - 32768) / 16.0;
-            const std::int64_t t = k % period[c];
-            if (t < 6000)
-                v += 14000 * std::exp(-t / 1500.0) * std::sin(2 * std::numbers::pi * 100 * t / kRate);
-            s[2 * k + c] = static_cast<std::int16_t>(std::lrint(v));
-        }
-    }
-    return s;
+    return makeSignal(kRate * kSeconds, [&](std::int64_t k, int c) {
+        state = state * 1664525u + 1013904223u;
+        double v = (static_cast<std::int32_t>(state >> 16) - 32768) / 16.0;
+        const std::int64_t t = k % (c == 0 ? 11025 : 15876);
+        if (t < 6000)
+            v += 14000 * std::exp(-t / 1500.0) * std::sin(2 * std::numbers::pi * 100 * t / kRate);
+        return v;
+    });
 }
 
 void run(benchmark::State& state, SignalPath& path, MemorySource& source)

@@ -21,7 +21,7 @@ namespace {
 using Channel = SignalPath::Channel;
 
 constexpr double kPi = 3.141592654; // the filter design's stored constant
-constexpr double kRate = 44100;
+constexpr double kRate = kFrameRate;
 constexpr std::int32_t kCarrierStep = 1920; // 19 200 Hz at 44 100 frames per second
 
 float toFloat(ext v)
@@ -52,8 +52,9 @@ struct BlockParams {
     std::int32_t ASRampSteps;
 };
 
-/// Starts a rise from the present level to `target`; the step count is
-/// worked from the unrounded target, as the envelope has always done.
+/// Starts a rise from the present level to `target`. The step count is taken
+/// from `target` as given (a re-peak passes the unrounded product), the stored
+/// target is its float.
 inline void startRise(Channel& ch, ext target, const BlockParams& p)
 {
     ch.LightState = 1;
