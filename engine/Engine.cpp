@@ -1,0 +1,559 @@
+#include "engine/Engine.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "engine/CellText.h"
+#include "engine/SampleTables.h"
+#include "engine/SegParams.h"
+#include "engine/ValueTables.h"
+
+namespace {
+
+EngineHost g_quietHost;
+
+/// Room reserved in every mailbox text, so that the per-block texts (a few
+/// characters each) never allocate, whatever the display does in between.
+constexpr std::size_t kTextCapacity = 32;
+
+/// Frames in a minute: heart-beat periods are 60 s x 44 100 / rate.
+constexpr std::int64_t kFramesPerMinute = 60LL * kFrameRate;
+
+/// A text built on the stack, at most 31 characters.
+struct ShortText {
+    char chars[32];
+    std::size_t length = 0;
+
+    void append(char c) { chars[length++] = c; }
+    void appendInt(std::uint64_t value)
+    {
+        length = static_cast<std::size_t>(std::to_chars(chars + length, chars + sizeof chars, value).ptr - chars);
+    }
+    /// Blanks on the left up to `width` characters, as a minimum field width does.
+    void padLeft(std::size_t width)
+    {
+        if (length >= width)
+            return;
+        const std::size_t pad = width - length;
+        std::memmove(chars + pad, chars, length);
+        std::memset(chars, ' ', pad);
+        length = width;
+    }
+};
+
+/// Equality of a few characters without a library call: the per-block texts
+/// are compared every block and are almost always equal.
+bool sameText(const ShortText& t, const std::string& s)
+{
+    if (t.length != s.size())
+        return false;
+    for (std::size_t i = 0; i < t.length; ++i)
+        if (t.chars[i] != s[i])
+            return false;
+    return true;
+}
+
+/// Puts a text into a mailbox entry; writing the text an entry already holds
+/// changes nothing, so it is skipped.
+void send(std::string& entry, const ShortText& text)
+{
+    if (!sameText(text, entry))
+        entry.assign(text.chars, text.length);
+}
+
+ShortText intText(std::int64_t value, std::size_t width = 0)
+{
+    ShortText t;
+    if (value < 0)
+        t.append('-');
+    t.appendInt(value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value));
+    t.padLeft(width);
+    return t;
+}
+
+/// A float in fixed notation with two decimals, minimum width 2. The product
+/// by 100 is exact in long double (24 + 7 bits), so rounding it ties-to-even
+/// gives the correctly rounded text without a general float formatter.
+ShortText fixed2Text(float value)
+{
+    const std::int64_t hundredths = roundEven(static_cast<ext>(value) * 100);
+    const std::uint64_t mag = hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths) : hundredths;
+    ShortText t;
+    if (hundredths < 0)
+        t.append('-');
+    t.appendInt(mag / 100);
+    t.append('.');
+    t.append(static_cast<char>('0' + mag / 10 % 10));
+    t.append(static_cast<char>('0' + mag % 10));
+    t.padLeft(2);
+    return t;
+}
+
+/// m:ss, minutes unbounded (0:05, 1:05, 12:30).
+ShortText minSecText(std::int64_t secs)
+{
+    const std::int64_t s = std::max<std::int64_t>(secs, 0);
+    ShortText t = intText(s / 60);
+    t.append(':');
+    if (s % 60 < 10)
+        t.append('0');
+    t.appendInt(static_cast<std::uint64_t>(s % 60));
+    return t;
+}
+
+/// a + (b - a) x progress, worked in long double and stored as float.
+float glide(float start, float end, float progress)
+{
+    return static_cast<float>(static_cast<ext>(start) +
+                              (static_cast<ext>(end) - static_cast<ext>(start)) * static_cast<ext>(progress));
+}
+
+} // namespace
+
+Engine::Engine(Session& session, const ValueTables& tables, const SegParams& params, SampleTables& samples)
+    : m_session(session)
+    , m_tables(tables)
+    , m_params(params)
+    , m_samples(samples)
+    , m_host(&g_quietHost)
+{
+    for (auto& text : DisplayTexts)
+        text.reserve(kTextCapacity);
+    for (auto& text : FreqTexts)
+        text.reserve(kTextCapacity);
+    for (auto& text : HBeatTexts)
+        text.reserve(kTextCapacity);
+}
+
+void Engine::setHost(EngineHost* host)
+{
+    m_host = host ? host : &g_quietHost;
+}
+
+int Engine::lastSegment() const
+{
+    return std::clamp(m_session.SegCount, 1, kMaxSegments);
+}
+
+// ---- Slots of the sound generators, backing sound and mix ------------------
+//
+// Empty until the sound generators, backing sound and mix are built into them.
+// Each runs exactly where the frame order puts the step it stands for; the
+// empty bodies are inlined away. soundPulseStart is called from the pulse
+// channels' file and so is not inline.
+
+/// Start of a buffer, after the wav refill (tables that follow live sliders).
+inline void Engine::soundBufferStart() {}
+/// InitializeVars step 9: generators set for segment 1.
+inline void Engine::soundReset() {}
+/// InitializeVars step 13: balance and its automation for segment 1.
+inline void Engine::soundBalanceReset() {}
+/// Segment change step 2: generators prepared by the old and new tone type.
+inline void Engine::soundSegmentChange(int /*prevTone*/) {}
+/// Segment change step 5: balance targets from the new SGVol.
+inline void Engine::soundBalanceTargets() {}
+/// After the control steps of a block, before its frames: per-block factors.
+inline void Engine::soundBlockStart() {}
+/// Frame steps 1-2: balance automation, generator switch steps.
+inline void Engine::soundFrameControl() {}
+/// Frame steps 4-5: noise, backing value and heart-beat player.
+inline void Engine::soundFrameBacking() {}
+/// Frame steps 8-15: pitch, generators, carrier, mix and peak; `frame` is the
+/// index in the buffer (and in ToneWavBuf/BSWavBuf). Silent until filled.
+inline void Engine::soundFrameMix(int /*frame*/, std::int16_t& /*left*/, std::int16_t& /*right*/) {}
+
+/// A sound channel (kSoundLeft or kSoundRight) started a pulse, or dropped one
+/// at its start: the side's pending generator switch completes here.
+void Engine::soundPulseStart(int /*channel*/) {}
+
+void Engine::MuteFilters() {}
+
+// ---- Rendering --------------------------------------------------------------
+
+bool Engine::FillBuffer(void* buffer, int sizeBytes)
+{
+    OutBuf.fill(0);
+    const bool more = ComputeOutPut(OutBuf.data(), sizeBytes);
+    const int bytes = std::clamp(sizeBytes, 0, kOutBufBytes);
+    std::memcpy(buffer, OutBuf.data(), static_cast<std::size_t>(bytes / 2 * 2));
+    return more;
+}
+
+bool Engine::ComputeOutPut(std::int16_t* buf, int sizeBytes)
+{
+    // A stopped run stays stopped until the next reset; the wav files do not
+    // move on either.
+    if (StopRequest)
+        return false;
+    const int frames = std::clamp(sizeBytes, 0, kOutBufBytes) / kWavFrameBytes;
+    BlockCount = frames / BlockSize;
+    refillWavs(frames * kWavFrameBytes);
+    soundBufferStart();
+    for (int b = 0; b < BlockCount; ++b) {
+        if (!controlBlock())
+            return false;
+        soundBlockStart();
+        renderFrames(buf + 2 * b * BlockSize, b * BlockSize);
+    }
+    return true;
+}
+
+void Engine::refillWavs(int bytes)
+{
+    if (ToneWavOpen)
+        ToneWavFile.read(ToneWavBuf.data(), bytes);
+    if (BSWavOpen)
+        BSWavFile.read(BSWavBuf.data(), bytes);
+}
+
+bool Engine::controlBlock()
+{
+    // 1. Stop request.
+    if (StopRequest)
+        return false;
+
+    // 2. Soft start. The last step may overshoot 1 slightly when FadeInLen is
+    // not a multiple of 16; the next block sets exactly 1.
+    if (FadingIn) {
+        if (FadePos >= FadeInLen) {
+            FadeGain = 1;
+            FadingIn = false;
+        } else {
+            FadePos += BlockSize;
+            FadeGain = static_cast<float>(static_cast<ext>(FadePos) / static_cast<ext>(FadeInLen));
+        }
+    }
+
+    // 3. The engine begins the soft end by itself.
+    if (SesSamplePos > FadeOutStart)
+        engineSoftEnd();
+
+    // 4. Soft end.
+    if (Ending) {
+        if (FadePos > 0 && FadeOutLen > 0) {
+            FadePos -= BlockSize;
+            // FadePos is rarely a multiple of 16: its last step would go below 0.
+            FadeGain = std::max(0.0f, static_cast<float>(static_cast<ext>(FadePos) / static_cast<ext>(FadeOutLen)));
+        } else {
+            FadeGain = 0;
+            FadePos = 0;
+            if (!Recording)
+                m_host->PostStopPress();
+            StopRequest = true;
+            return false;
+        }
+    }
+
+    // 5. Segment change, at most one per block.
+    if (m_session.SegEnd[ActSegment] <= SesSamplePos) {
+        ActSegment += 1;
+        if (ActSegment > lastSegment()) {
+            Ending = true;
+            if (!Recording)
+                m_host->PostStopPress();
+            StopRequest = true;
+            return false;
+        }
+        segmentChange();
+    }
+
+    // 6, 7. Position and beat frequencies.
+    const int a = ActSegment;
+    m_segStart = m_session.SegEnd[a - 1];
+    // A zero-length segment (unset record) would divide by zero.
+    m_segLen = std::max<std::int64_t>(1, m_session.SegEnd[a] - m_segStart);
+    updatePosition();
+
+    // 8. Pulse steps 1-3: phase glide, increments, channel frequencies.
+    pulseGlideAndIncrements();
+
+    // 9. Heart-beat rate.
+    {
+        const std::int32_t from = m_params.SegHBeatStart[a];
+        const std::int32_t to = m_params.SegHBeatEnd[a];
+        CurHBeat = static_cast<float>(from + static_cast<ext>(to - from) * static_cast<ext>(SegProgress));
+    }
+    if (CurHBeat > 0)
+        HBeatPeriod = roundEven(kFramesPerMinute / static_cast<ext>(CurHBeat));
+    // Texts of this block equal the last ones sent once the block is done, so
+    // both are only written when the text changes.
+    {
+        const ShortText t = intText(roundEven(static_cast<ext>(CurHBeat)), 2);
+        if (!sameText(t, HBeatTexts[0])) {
+            HBeatTexts[1].assign(t.chars, t.length);
+            HBeatTexts[0].assign(t.chars, t.length);
+            send(DisplayTexts[17], t);
+        }
+    }
+
+    // 10. Frequency texts, sent on change only.
+    for (int i = 0; i < 2; ++i) {
+        const ShortText t = fixed2Text(i == 0 ? CurFreq1 : CurFreq2);
+        if (!sameText(t, FreqTexts[2 + i])) {
+            FreqTexts[i].assign(t.chars, t.length);
+            FreqTexts[2 + i].assign(t.chars, t.length);
+            send(DisplayTexts[4 + i], t);
+        }
+    }
+
+    // 11. Intensity and volume, texts every block.
+    CurIntensity = glide(m_params.SegIntensityStart[a], m_params.SegIntensityEnd[a], SegProgress);
+    {
+        const ShortText t = intText(roundEven(static_cast<ext>(CurIntensity) * 100));
+        send(DisplayTexts[12], t);
+    }
+    CurVolume = glide(m_params.SegVolumeStart[a], m_params.SegVolumeEnd[a], SegProgress);
+    {
+        const ShortText t = intText(roundEven(static_cast<ext>(CurVolume) * 100));
+        send(DisplayTexts[11], t);
+    }
+
+    // 12. Phase change.
+    pulsePhaseChange();
+
+    // 13. Time texts, once per second.
+    ElapsedSecs = SesSamplePos / kFrameRate;
+    if (ElapsedSecs > ShownSecs) {
+        ShownSecs = ElapsedSecs;
+        const ShortText total = minSecText(ElapsedSecs);
+        send(DisplayTexts[2], total);
+        const ShortText segment = minSecText(ElapsedSecs - m_segStart / kFrameRate);
+        send(DisplayTexts[18], segment);
+    }
+
+    // 14. Pulse steps 5-9: duty, periods, advance, wraps, edges.
+    pulseEdges();
+
+    // 15. Heart-beat trigger; a rate of 0 or less never beats.
+    if (CurHBeat > 0 && HBeatPeriod > 0 && HBeatStart + HBeatPeriod <= SesSamplePos) {
+        HBeatActive = true;
+        HBeatStart += HBeatPeriod;
+        HBeatIdx = 0;
+    }
+    return true;
+}
+
+void Engine::updatePosition()
+{
+    const int a = ActSegment;
+    SegSamplePos = SesSamplePos - m_segStart;
+    SegProgress = static_cast<float>(static_cast<ext>(SegSamplePos) / static_cast<ext>(m_segLen));
+    CurFreq1 = glide(m_params.SegFreq1Start[a], m_params.SegFreq1End[a], SegProgress);
+    CurFreq2 = glide(m_params.SegFreq2Start[a], m_params.SegFreq2End[a], SegProgress);
+}
+
+void Engine::renderFrames(std::int16_t* frames, int firstFrame)
+{
+    const int prev = ActSegment - 1;
+    for (int f = 0; f < BlockSize; ++f) {
+        // Frame steps 1-2.
+        soundFrameControl();
+
+        // 3. Volume and intensity ramp after a segment change: it replaces the
+        // block values for the rest of the block.
+        if (VolRamping) {
+            if (VolRampPos < VolRampLen) {
+                VolRampPos += 1;
+                CurVolume = static_cast<float>(static_cast<ext>(VolRampPos) * static_cast<ext>(VolumeRampStep) +
+                                               static_cast<ext>(m_params.SegVolumeEnd[prev]));
+                CurIntensity =
+                    static_cast<float>(static_cast<ext>(VolRampPos) * static_cast<ext>(IntensityRampStep) +
+                                       static_cast<ext>(m_params.SegIntensityEnd[prev]));
+            } else {
+                VolRamping = false;
+            }
+        }
+
+        // Frame steps 4-5.
+        soundFrameBacking();
+
+        // 6. Pulse envelopes.
+        envelopeFrame();
+
+        // 7. Position, for the generators' pitch glide.
+        updatePosition();
+
+        // Frame steps 8-15.
+        std::int16_t left = 0;
+        std::int16_t right = 0;
+        soundFrameMix(firstFrame + f, left, right);
+
+        // 16. The frame's samples.
+        frames[2 * f] = left;
+        frames[2 * f + 1] = right;
+        SesSamplePos += 1;
+    }
+}
+
+void Engine::segmentChange()
+{
+    const int a = ActSegment;
+    const TSegRec& r = m_session.Segments[a];
+    const int prevTone = m_session.Segments[a - 1].Tone;
+
+    // 1.
+    const ShortText number = intText(a);
+    send(DisplayTexts[1], number);
+
+    // 2.
+    soundSegmentChange(prevTone);
+
+    // 3. Volume and intensity move in VolRampLen frames from the previous
+    // segment's end values to where this segment's own glide is by then.
+    VolRamping = VolRampLen > 0;
+    VolRampPos = 0;
+    if (VolRamping) {
+        const ext length = static_cast<ext>(std::max<std::int64_t>(1, m_session.SegEnd[a] - m_session.SegEnd[a - 1]));
+        const ext share = static_cast<ext>(VolRampLen) / length;
+        const auto step = [&](float start, float end, float prevEnd) {
+            return static_cast<float>(((static_cast<ext>(end) - static_cast<ext>(start)) * share +
+                                       static_cast<ext>(start) - static_cast<ext>(prevEnd)) /
+                                      static_cast<ext>(VolRampLen));
+        };
+        IntensityRampStep =
+            step(m_params.SegIntensityStart[a], m_params.SegIntensityEnd[a], m_params.SegIntensityEnd[a - 1]);
+        VolumeRampStep = step(m_params.SegVolumeStart[a], m_params.SegVolumeEnd[a], m_params.SegVolumeEnd[a - 1]);
+    }
+
+    // 4. Pulse channels: alignment, Freq 2 phase, phase pattern.
+    pulseSegmentChange(prevTone, r.Tone);
+
+    // 5.
+    soundBalanceTargets();
+
+    // 6. Texts; ramped fields carry " R".
+    static constexpr std::pair<int, int> kTexts[] = {
+        {3, fTone},       {6, fPitch1}, {7, fPitch2}, {9, fPhaseChange},    {10, fDutyCycle},
+        {13, fSGVol},     {14, fWave1}, {15, fWave2}, {16, fBackingSound},
+    };
+    for (const auto& [entry, field] : kTexts)
+        DisplayTexts[entry].assign(CellText(m_tables, r, field));
+    pulseDutyChange();
+}
+
+void Engine::engineSoftEnd()
+{
+    beginSoftEnd(m_session.SegEnd[lastSegment()] - SesSamplePos);
+    DisplayTexts[19].assign("Ending");
+}
+
+void Engine::beginSoftEnd(std::int64_t fadeFrames)
+{
+    Ending = true;
+    FadingIn = false;
+    FadeOutStart = m_session.SegEnd[lastSegment()] + 10000;
+    FadePos = fadeFrames;
+    if (FadeGain > 0)
+        FadeOutLen = roundEven(static_cast<ext>(FadePos) / static_cast<ext>(FadeGain));
+    else
+        FadePos = 0; // already silent: the next block ends the run
+}
+
+// ---- Run set-up -------------------------------------------------------------
+
+void Engine::InitializeVars()
+{
+    // 1.
+    m_host->ReapplyFadeOptions();
+    // 2.
+    PeakLevel = 0;
+    SesSamplePos = 0;
+    ActSegment = 1;
+    ToneWavFile.rewind();
+    BSWavFile.rewind();
+    // 3.
+    resetPulseChannels();
+    // 4 (the playback control's pause state) belongs to its window.
+    // 5.
+    PhaseType = m_session.Segments[1].Phase & 0x7F;
+    SetPhaseType();
+    PhaseChangeCount = 0;
+    DisplayTexts[2].clear();
+    // 6.
+    VolRampLen = 5000;
+    VolRamping = false;
+    CurVolume = 1;
+    CurIntensity = 1;
+    // 7.
+    CurHBeat = 45;
+    HBeatPeriod = roundEven(kFramesPerMinute / static_cast<ext>(CurHBeat));
+    HBeatStart = 0;
+    // 8.
+    CurDutyCycle = m_params.SegDutyCycle[1];
+    DutyRamping = false;
+    // 9.
+    soundReset();
+    // 10.
+    StopRequest = false;
+    // 11.
+    m_host->ReapplyLevelOptions();
+    // 12 (the peak label and the length factor belong to the main window).
+    ShownSecs = 0;
+    // 13.
+    soundBalanceReset();
+
+    // A soft start left running by the previous run would fade in a run that
+    // wants none (Play from a segment); runs that want one arm it afterwards.
+    FadingIn = false;
+    // Every run sends its first texts: what the display shows after a stop
+    // need not be what the last run sent.
+    for (auto& text : FreqTexts)
+        text.clear();
+    for (auto& text : HBeatTexts)
+        text.clear();
+}
+
+void Engine::ComputeRunEnds()
+{
+    const int last = lastSegment();
+    auto& SegEnd = m_session.SegEnd;
+    const ext factor = SesLengthFactor;
+    for (int i = 1; i <= last; ++i) {
+        const int time = m_session.Segments[i].Time;
+        const ext secs = time < static_cast<int>(m_tables.TimeSecs.size()) ? m_tables.TimeSecs[time] : 0.0f;
+        SegEnd[i] = SegEnd[i - 1] + roundEven(secs * kFrameRate * factor);
+    }
+    const std::int64_t end = SegEnd[last];
+    FadeOutStart = end - FadeOutLen;
+    // A session no longer than the soft end fades out from its middle.
+    if (end / 2 > FadeOutStart && end <= FadeOutLen)
+        FadeOutStart = end / 2;
+}
+
+void Engine::PrepareRun(RunKind kind, int startSeg)
+{
+    MuteFilters();
+    InitializeVars();
+    Ending = false;
+    Recording = kind == RunKind::Export;
+    ComputeRunEnds();
+    if (kind == RunKind::Play) {
+        const int last = lastSegment();
+        const int k = std::clamp(startSeg, 1, last);
+        // From segment k > 1 the first block performs the change into k.
+        ActSegment = k >= 2 ? k - 1 : 1;
+        FadeOutStart = m_session.SegEnd[last] + 10000;
+        SesSamplePos = m_session.SegEnd[k - 1];
+        FadeGain = 1;
+    }
+}
+
+void Engine::ArmSoftStart()
+{
+    if (FadeInLen >= 1) {
+        FadingIn = true;
+        FadePos = 0;
+    } else {
+        FadeGain = 1;
+    }
+}
+
+bool Engine::StartSoftEnd()
+{
+    if (FadeGain <= 0)
+        return false;
+    const std::int64_t left = m_session.SegEnd[lastSegment()] - SesSamplePos;
+    beginSoftEnd(std::min(left, FadeOutLen));
+    return true;
+}

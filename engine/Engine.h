@@ -1,0 +1,295 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "engine/Session.h"
+#include "engine/WavFile.h"
+#include "platform/Arith.h"
+
+struct ValueTables;
+struct SampleTables;
+struct SegParams;
+
+/// What the engine asks of the windows around it. The defaults do nothing, so
+/// the engine runs on its own in tests, benchmarks and batch code. Called on the
+/// GUI thread from inside the engine's calls; an implementation must not call
+/// back into the engine.
+class EngineHost {
+public:
+    virtual ~EngineHost() = default;
+    /// The run ended during playback (session over, or the soft end reached
+    /// silence): queue a press of the Start/Stop button for later. Never called
+    /// while Recording.
+    virtual void PostStopPress() {}
+    /// First step of InitializeVars: write FadeInLen and FadeOutLen from the
+    /// options' soft-start and soft-end settings.
+    virtual void ReapplyFadeOptions() {}
+    /// Step 11 of InitializeVars: write the playing AudioStrobe level and the
+    /// zero level (ASMaxLevel, AudioScale, ASRampLen, ASEnvStep, ASZeroLevel,
+    /// ASIntensitySpan).
+    virtual void ReapplyLevelOptions() {}
+};
+
+/// Pulse channels, 0-based everywhere: 0 and 1 the left and right light
+/// (their envelopes scale the carriers), 2 and 3 gate the left and right sound.
+constexpr int kPulseChannels = 4;
+constexpr int kLightLeft = 0;
+constexpr int kLightRight = 1;
+constexpr int kSoundLeft = 2;
+constexpr int kSoundRight = 3;
+/// PulseEdges and PulseFlags keep two entries per channel: its start edge and
+/// start latch first, its end edge and fall latch after all four.
+constexpr int startEdge(int channel) { return channel; }
+constexpr int endEdge(int channel) { return kPulseChannels + channel; }
+
+/// Envelope states (ASEnvState).
+constexpr std::uint8_t kEnvSteady = 0;
+constexpr std::uint8_t kEnvRising = 1;
+constexpr std::uint8_t kEnvFalling = 2;
+
+/// Largest buffer the engine fills in one call, in bytes (16384 frames).
+constexpr int kOutBufBytes = 65536;
+
+/// How a run begins: the Start button, a wav export, or the playback control's
+/// Play from a chosen segment.
+enum class RunKind { Start, Export, Play };
+
+/// The synthesis engine: renders the open session into 16-bit stereo frames at
+/// 44 100 frames per second, buffer by buffer, identically for live playback and
+/// wav export. It works in control blocks of 16 frames: what follows the session
+/// (fades, segment changes, glides, pulse edges, display texts) runs once per
+/// block, the envelopes and ramps once per frame.
+///
+/// Holds the session, the value tables, the per-segment values and the sample
+/// tables by reference; they must outlive it. Fields keep the design's names and
+/// are public: the windows' handlers write the option fields directly and read
+/// the state. Real fields are float, stored at every assignment; each expression
+/// is worked in long double. GUI thread only. Large (three 64 KiB buffers):
+/// allocate it once, on the heap.
+class Engine {
+public:
+    Engine(Session& session, const ValueTables& tables, const SegParams& params, SampleTables& samples);
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    /// Not owned; nullptr restores the default host that does nothing.
+    void setHost(EngineHost* host);
+
+    // ---- Rendering -------------------------------------------------------
+
+    /// Writes (sizeBytes div 4) div 16 blocks of 16 frames into `buf` from frame
+    /// 0 on (at most kOutBufBytes are used) and advances SesSamplePos by one per
+    /// frame. True when every block was written; False when the run stopped:
+    /// StopRequest was set, the soft end reached silence or the session passed
+    /// its last segment. Frames not written keep what the caller put there, and
+    /// once stopped every call returns False at once until the next reset.
+    /// Throws IoError when a looping wav file cannot be read.
+    bool ComputeOutPut(std::int16_t* buf, int sizeBytes);
+
+    /// The wave output's fill: clears OutBuf, renders `sizeBytes` into it and
+    /// copies sizeBytes div 2 samples to `buffer` (all of them, also when the run
+    /// stopped early). Returns ComputeOutPut's result.
+    bool FillBuffer(void* buffer, int sizeBytes);
+
+    // ---- Run set-up --------------------------------------------------------
+
+    /// The reset before every run (Start, Play from a segment, export). Clears
+    /// FadingIn; leaves FadePos, FadeGain, Ending, FadeOutStart and Recording to
+    /// the run set-up below.
+    void InitializeVars();
+
+    /// Everything Start, export and Play do to the engine before the first
+    /// buffer: filters cleared, InitializeVars, Ending cleared, Recording set for
+    /// an export only, ComputeRunEnds. Play additionally starts at `startSeg`
+    /// (1..SegCount) at full gain and never begins a soft end of its own; the
+    /// caller positions the wav readers. Start and export arm their soft start
+    /// later with ArmSoftStart.
+    void PrepareRun(RunKind kind, int startSeg = 1);
+
+    /// Segment ends at SesLengthFactor (each segment's length rounded to whole
+    /// frames, ties to even) and FadeOutStart: FadeOutLen before the end, or the
+    /// middle of the session when the session is not longer than the soft end.
+    void ComputeRunEnds();
+
+    /// End of the start delay: the soft start runs from gain 0 when FadeInLen is
+    /// at least one frame, else the gain is 1 at once.
+    void ArmSoftStart();
+
+    /// The Stop button's soft end: fade from the present gain to silence over
+    /// the smaller of FadeOutLen and the frames left; FadeOutLen becomes the
+    /// length of a fade from 1 at the same slope. Returns False and changes
+    /// nothing when the gain is already 0: the caller then stops at once.
+    bool StartSoftEnd();
+
+    /// Applies PhaseType to the segment ActSegment, at once or as a glide.
+    void SetPhaseType();
+
+    /// Clears the output and backing-sound filter histories (none exist until
+    /// the backing sound and output filter are built).
+    void MuteFilters();
+
+    // ---- Options and sliders (written by the windows' handlers) -----------
+
+    std::int64_t FadeInLen = 10 * kFrameRate;  // soft start, frames
+    std::int64_t FadeOutLen = 20 * kFrameRate; // soft end, frames; rescaled by every soft end
+    // The AudioStrobe levels start at the options' form defaults (level 23,
+    // zero level 0) so that a run before any option change is well defined.
+    float ASMaxLevel = static_cast<float>(23 / 330.0L); // carrier at full intensity, of the table's peak
+    float AudioScale = static_cast<float>(1 - static_cast<ext>(ASMaxLevel));
+    std::int32_t ASRampLen = 23 * 8; // envelope ramp, frames (at least 150)
+    float ASEnvStep = static_cast<float>(1.0L / ASRampLen);
+    float ASZeroLevel = 0;     // fraction of ASMaxLevel left at intensity 0
+    float ASIntensitySpan = 1; // 1 - ASZeroLevel
+    float SesLengthFactor = 1; // session length slider / 10
+
+    // ---- Frame and control blocks -----------------------------------------
+
+    static constexpr int BlockSize = 16;
+    std::int32_t BlockCount = 0; // blocks of the buffer being filled
+    bool StopRequest = false;
+    bool FadingIn = false;
+    std::int64_t FadePos = 0;      // soft start: frames faded in; soft end: frames left
+    std::int64_t FadeOutStart = 0; // the engine begins a soft end once past it
+    float FadeGain = 0;            // master gain 0..1
+    bool Ending = false;           // soft end running, or the session has ended
+    bool Recording = false;        // wav export: the end posts no stop press
+    std::int32_t ActSegment = 1;   // 1..SegCount
+    std::int64_t SesSamplePos = 0; // frames into the session
+    std::int64_t SegSamplePos = 0; // frames into the segment
+    float SegProgress = 0;         // 0..1 through the segment
+    float CurFreq1 = 0, CurFreq2 = 0; // beat frequencies, Hz
+    float CurVolume = 1, CurIntensity = 1;
+    bool VolRamping = false;
+    std::int32_t VolRampPos = 0;
+    std::int32_t VolRampLen = 5000;
+    float VolumeRampStep = 0, IntensityRampStep = 0;
+    float CurHBeat = 45;                // beats per minute
+    std::int64_t HBeatPeriod = 58800;   // frames between beats
+    std::int64_t HBeatStart = 0;        // position of the last beat trigger
+    bool HBeatActive = false;           // a beat sample is playing (heart-beat player)
+    std::int32_t HBeatIdx = 0;          // its next sample
+    std::int64_t ElapsedSecs = 0, ShownSecs = 0;
+    /// Freq 1 and Freq 2 texts of this block ([0], [1]) and the last ones sent
+    /// to the display ([2], [3]).
+    std::array<std::string, 4> FreqTexts;
+    /// Heart-beat text last sent ([0]) and of this block ([1]).
+    std::array<std::string, 2> HBeatTexts;
+    std::int32_t PeakLevel = 0; // largest absolute output sample of the run
+
+    /// Display mailbox: 0 peak, 1..17 the status grid's value rows 0..16, 18 the
+    /// segment time, 19 the Start/Stop caption. An empty text means nothing new;
+    /// the display shows a text and then empties it with clear(), which keeps
+    /// the capacity, so the engine's per-block texts never allocate.
+    std::array<std::string, 20> DisplayTexts;
+
+    // ---- Light pulse channels (index 0..3, see kLightLeft ...) -------------
+
+    std::int32_t PhaseType = 1; // phase pattern 1..10
+    bool PhaseRamping = false;
+    std::array<float, kPulseChannels> CurPhase{};  // offset in the period, 0..1
+    std::array<float, kPulseChannels> PhaseStep{}; // offset change per frame while gliding
+    std::int64_t PhaseChangeCount = 0;
+    std::array<bool, kPulseChannels> ChannelEnabled{true, true, true, true};
+    bool AltPhase = false;
+    std::array<float, 2> FreqInc{}; // advance per block of Freq 1, Freq 2 (thousandths)
+    std::array<float, kPulseChannels> PulseInc{};
+    std::array<float, kPulseChannels> LightPhase{}; // 0..1000
+    float ModPhase = 0;                             // Freq 2 phase, 0..1000
+    std::array<float, kPulseChannels> PeriodSamples{};
+    float CurDutyCycle = 0;
+    bool DutyRamping = false;
+    float DutyRampDelta = 0;
+    std::array<float, kPulseChannels> PulseDuty{};
+    std::array<float, 2 * kPulseChannels> PulseEdges{}; // startEdge(c), endEdge(c)
+    std::array<bool, 2 * kPulseChannels> PulseFlags{};  // start latch, fall latch
+    std::array<bool, kPulseChannels> PulseOn{};
+    std::array<std::uint8_t, kPulseChannels> ASEnvState{};
+    std::array<std::int32_t, kPulseChannels> ASEnvCount{};
+    std::array<float, 2> ASEnv{};   // light left, right
+    std::array<float, 2> GateEnv{}; // sound left, right
+
+    // ---- Looping wav files and buffers -------------------------------------
+
+    bool ToneWavOpen = false; // this run plays the tone wav
+    bool BSWavOpen = false;   // this run plays the backing-sound wav
+    WavReader ToneWavFile;
+    WavReader BSWavFile;
+    /// This buffer's wav samples, left and right interleaved: frame k of the
+    /// buffer reads entries 2k and 2k + 1.
+    std::array<std::int16_t, kOutBufBytes / 2> ToneWavBuf{};
+    std::array<std::int16_t, kOutBufBytes / 2> BSWavBuf{};
+    /// The fill's own output buffer (playback and export render into it).
+    std::array<std::int16_t, kOutBufBytes / 2> OutBuf{};
+
+private:
+    int lastSegment() const;
+    void refillWavs(int bytes);
+    bool controlBlock();
+    void segmentChange();
+    void engineSoftEnd();
+    void beginSoftEnd(std::int64_t fadeFrames);
+    void updatePosition();
+    void renderFrames(std::int16_t* frames, int firstFrame);
+
+    // Pulse channels (PulseChannels.cpp).
+    void resetPulseChannels();
+    void pulseGlideAndIncrements();
+    void pulsePhaseChange();
+    void pulseEdges();
+    void pulseSegmentChange(int prevTone, int tone);
+    void pulseDutyChange();
+    inline void envelopeFrame();
+
+    // Slots of the sound generators, backing sound and mix, empty for now;
+    // Engine.cpp says where each one runs.
+    void soundBufferStart();
+    void soundReset();
+    void soundBalanceReset();
+    void soundSegmentChange(int prevTone);
+    void soundBalanceTargets();
+    void soundPulseStart(int channel);
+    void soundBlockStart();
+    void soundFrameControl();
+    void soundFrameBacking();
+    void soundFrameMix(int frame, std::int16_t& left, std::int16_t& right);
+
+    Session& m_session;
+    const ValueTables& m_tables;
+    const SegParams& m_params;
+    SampleTables& m_samples; // wave tables and heart beat, for the sound generators
+    EngineHost* m_host;
+    std::int64_t m_segStart = 0; // SegEnd[ActSegment - 1], set at every block
+    std::int64_t m_segLen = 1;   // frames of segment ActSegment, at least 1
+};
+
+// Per frame, so it lives here to be inlined into the frame loop.
+inline void Engine::envelopeFrame()
+{
+    for (int c = 0; c < kPulseChannels; ++c) {
+        switch (ASEnvState[c]) {
+        case kEnvRising:
+            if (ASEnvCount[c] < ASRampLen)
+                ++ASEnvCount[c];
+            else
+                ASEnvState[c] = kEnvSteady;
+            break;
+        case kEnvFalling:
+            if (ASEnvCount[c] > 0) {
+                --ASEnvCount[c];
+            } else {
+                ASEnvState[c] = kEnvSteady;
+                PulseOn[c] = false;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    const ext step = ASEnvStep;
+    ASEnv[0] = static_cast<float>(static_cast<ext>(ASEnvCount[kLightLeft]) * step);
+    ASEnv[1] = static_cast<float>(static_cast<ext>(ASEnvCount[kLightRight]) * step);
+    GateEnv[0] = static_cast<float>(static_cast<ext>(ASEnvCount[kSoundLeft]) * step);
+    GateEnv[1] = static_cast<float>(static_cast<ext>(ASEnvCount[kSoundRight]) * step);
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "TestTables.h"
+#include "engine/Engine.h"
+#include "engine/SampleTables.h"
+#include "engine/SegParams.h"
+
+// An engine over an in-memory session and the synthetic tables. Beat
+// frequency indexes: 6 = 1 Hz, 46 = 5 Hz, 66 = 7 Hz, 74 = 7.83 Hz, 96 = 10 Hz,
+// 156 = 40 Hz. Times: 1 = 5512 frames, 2 = 16538, 4 = 66150, 3 = 60 s.
+
+struct StopCounter final : EngineHost {
+    int presses = 0;
+    void PostStopPress() override { ++presses; }
+};
+
+struct EngineRig {
+    ValueTables tables = syntheticTables();
+    std::unique_ptr<Session> session = std::make_unique<Session>();
+    std::unique_ptr<SegParams> params = std::make_unique<SegParams>();
+    std::unique_ptr<SampleTables> samples = std::make_unique<SampleTables>();
+    std::unique_ptr<Engine> owned = std::make_unique<Engine>(*session, tables, *params, *samples);
+    Engine& e = *owned;
+    StopCounter host;
+    std::array<std::int16_t, kOutBufBytes / 2> buf{};
+    std::int64_t fadeIn = 0;  // FadeInLen and FadeOutLen for the next start
+    std::int64_t fadeOut = 0;
+
+    EngineRig()
+    {
+        e.setHost(&host);
+        session->SegCount = 0;
+    }
+
+    /// Appends a segment of the default values with the given time, tone and
+    /// constant beat frequencies.
+    TSegRec& add(int time = 3, int tone = 1, int freq1 = 96, int freq2 = 96)
+    {
+        TSegRec& r = session->Segments[++session->SegCount];
+        r = tables.DefaultSegment;
+        r.Time = static_cast<std::uint8_t>(time);
+        r.Tone = static_cast<std::uint8_t>(tone);
+        r.Freq1From = r.Freq1To = static_cast<std::uint8_t>(freq1);
+        r.Freq2From = r.Freq2To = static_cast<std::uint8_t>(freq2);
+        return r;
+    }
+
+    /// Recomputes the session and prepares a run with the fades above.
+    void start(RunKind kind = RunKind::Start, int startSeg = 1)
+    {
+        RecomputeSession(*session, tables, *params);
+        e.FadeInLen = fadeIn;
+        e.FadeOutLen = fadeOut;
+        e.PrepareRun(kind, startSeg);
+        e.ArmSoftStart();
+    }
+
+    /// Renders one 16-frame block.
+    bool block() { return e.ComputeOutPut(buf.data(), 64); }
+    /// Renders `n` blocks, calling `each` after every one; stops at the end.
+    bool blocks(int n, const std::function<void()>& each = {})
+    {
+        for (int i = 0; i < n; ++i) {
+            if (!block())
+                return false;
+            if (each)
+                each();
+        }
+        return true;
+    }
+    /// Renders blocks until the position reaches `frame`.
+    void until(std::int64_t frame)
+    {
+        while (e.SesSamplePos < frame && block()) {
+        }
+    }
+};
+
+/// Every field that carries state from block to block, bit-exact, as text.
+inline std::string snapshot(const Engine& e)
+{
+    std::string s;
+    const auto put = [&](auto... values) {
+        char b[48];
+        for (long double v : {static_cast<long double>(values)...}) {
+            std::snprintf(b, sizeof b, "%La ", v);
+            s += b;
+        }
+    };
+    put(e.SesSamplePos, e.ActSegment, e.FadeGain, e.FadePos, e.FadeOutLen, e.SegProgress, e.CurFreq1, e.CurFreq2,
+        e.CurVolume, e.CurIntensity, e.VolRampPos, e.CurHBeat, e.HBeatStart, e.HBeatPeriod, e.PhaseType,
+        e.PhaseChangeCount, e.AltPhase, e.ModPhase, e.CurDutyCycle, e.DutyRamping, e.Ending, e.StopRequest);
+    for (int c = 0; c < kPulseChannels; ++c)
+        put(e.CurPhase[c], e.PhaseStep[c], e.LightPhase[c], e.PulseInc[c], e.PulseDuty[c], e.PulseOn[c],
+            e.ChannelEnabled[c], e.ASEnvState[c], e.ASEnvCount[c], e.PulseEdges[startEdge(c)],
+            e.PulseEdges[endEdge(c)], e.PulseFlags[startEdge(c)], e.PulseFlags[endEdge(c)]);
+    for (const auto& text : e.DisplayTexts)
+        s += text + "|";
+    return s;
+}
