@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+/// The player's default folders, each with a trailing "/". Owned by the main
+/// window; the options dialog shows and sets them, the file dialogs start in
+/// them and "Remember Recent Directories" moves them.
+struct PlayerFolders {
+    std::string SesDir;         // session open and save
+    std::string ImportMLProDir; // Mindlab Pro import
+    std::string ImportPsxDir;   // Photosonix import
+    std::string SrcWavDir;      // tone and backing-sound wav files
+    std::string WavDir;         // exported wav files
+    std::string ImpExpDir;      // interchange files
+};
