@@ -51,6 +51,12 @@ public:
         return run(dialog);
     }
 
+    std::optional<QString> chooseFolder(const FileDialogOptions&,
+                                        const std::function<std::optional<QString>()>& runDialog) override
+    {
+        return runDialog ? runDialog() : std::nullopt;
+    }
+
 private:
     static QMessageBox::Icon iconOf(MsgKind kind)
     {
@@ -121,26 +127,33 @@ int ScriptedPrompts::message(MsgKind kind, const QString& caption, const QString
 
 std::optional<QString> ScriptedPrompts::openFile(const FileDialogOptions& options)
 {
-    return nextFile(Shown::What::Open, options);
+    return nextFile(Shown::What::Open, options, files);
 }
 
 std::optional<QString> ScriptedPrompts::saveFile(const FileDialogOptions& options)
 {
-    return nextFile(Shown::What::Save, options);
+    return nextFile(Shown::What::Save, options, files);
 }
 
-std::optional<QString> ScriptedPrompts::nextFile(Shown::What what, const FileDialogOptions& options)
+std::optional<QString> ScriptedPrompts::chooseFolder(const FileDialogOptions& options,
+                                                     const std::function<std::optional<QString>()>&)
+{
+    return nextFile(Shown::What::Folder, options, folders);
+}
+
+std::optional<QString> ScriptedPrompts::nextFile(Shown::What what, const FileDialogOptions& options,
+                                                 std::deque<std::optional<QString>>& script)
 {
     Shown s;
     s.what = what;
     s.caption = options.title;
     s.options = options;
     shown.push_back(s);
-    if (files.empty())
+    if (script.empty())
         return std::nullopt;
-    const bool chosen = files.front().has_value();
-    const QString name = chosen ? *files.front() : QString();
-    files.pop_front();
+    const bool chosen = script.front().has_value();
+    const QString name = chosen ? *script.front() : QString();
+    script.pop_front();
     return chosen ? std::optional<QString>(name) : std::nullopt;
 }
 

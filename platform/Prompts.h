@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -47,6 +48,12 @@ public:
     /// A file name to save to, or nothing when the user cancels.
     virtual std::optional<QString> saveFile(const FileDialogOptions& options) = 0;
 
+    /// A folder, or nothing when the user cancels. The folder chooser lives
+    /// above this layer, so the caller hands in `runDialog`, which shows it
+    /// modally; `options` says what it shows (title, folder preselected).
+    virtual std::optional<QString> chooseFolder(const FileDialogOptions& options,
+                                                const std::function<std::optional<QString>()>& runDialog) = 0;
+
     /// Short forms for the common boxes.
     void error(const QString& text) { message(MsgKind::Error, {}, text); }
     void warning(const QString& text) { message(MsgKind::Warning, {}, text); }
@@ -66,7 +73,7 @@ QString defaultCaption(MsgKind kind);
 class ScriptedPrompts final : public Prompts {
 public:
     struct Shown {
-        enum class What { Message, Open, Save } what = What::Message;
+        enum class What { Message, Open, Save, Folder } what = What::Message;
         MsgKind kind = MsgKind::Information;
         QString caption;
         QString text;
@@ -80,12 +87,17 @@ public:
     /// Answers for the file dialogs, in order; nothing = Cancel. Without one,
     /// a dialog is cancelled.
     std::deque<std::optional<QString>> files;
+    /// Answers for the folder chooser, in order; nothing = Cancel. Without
+    /// one, the chooser is cancelled. The caller's dialog is never shown.
+    std::deque<std::optional<QString>> folders;
     /// Everything shown, in order.
     std::vector<Shown> shown;
 
     int message(MsgKind kind, const QString& caption, const QString& text, MsgButtons buttons) override;
     std::optional<QString> openFile(const FileDialogOptions& options) override;
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
+    std::optional<QString> chooseFolder(const FileDialogOptions& options,
+                                        const std::function<std::optional<QString>()>& runDialog) override;
 
     /// The texts of the message boxes shown so far.
     QStringList messages() const;
@@ -97,5 +109,6 @@ public:
     ScriptedPrompts& operator=(const ScriptedPrompts&) = delete;
 
 private:
-    std::optional<QString> nextFile(Shown::What what, const FileDialogOptions& options);
+    std::optional<QString> nextFile(Shown::What what, const FileDialogOptions& options,
+                                    std::deque<std::optional<QString>>& script);
 };

@@ -31,3 +31,27 @@ TEST(ScriptedPrompts, AnswersInOrderAndRecordsWhatWasShown)
     }
     EXPECT_EQ(dynamic_cast<ScriptedPrompts*>(&prompts()), nullptr) << "the script uninstalls itself";
 }
+
+TEST(ScriptedPrompts, FolderChooserAnswersFromItsOwnScript)
+{
+    ScriptedPrompts script;
+    script.folders = {QStringLiteral("/srv/waves"), std::nullopt};
+    script.files = {QStringLiteral("/tmp/not-a-folder.wav")};
+    int dialogsRun = 0;
+    const auto dialog = [&]() -> std::optional<QString> {
+        ++dialogsRun;
+        return QStringLiteral("/never");
+    };
+    FileDialogOptions o;
+    o.title = "Choose";
+    o.folder = "/srv/";
+    EXPECT_EQ(prompts().chooseFolder(o, dialog), QStringLiteral("/srv/waves"));
+    EXPECT_EQ(prompts().chooseFolder(o, dialog), std::nullopt);
+    EXPECT_EQ(prompts().chooseFolder(o, dialog), std::nullopt) << "an unscripted chooser is cancelled";
+    EXPECT_EQ(dialogsRun, 0) << "tests need no folder tree";
+    EXPECT_EQ(script.files.size(), 1u);
+    ASSERT_EQ(script.shown.size(), 3u);
+    EXPECT_EQ(script.shown[0].what, ScriptedPrompts::Shown::What::Folder);
+    EXPECT_EQ(script.shown[0].caption, "Choose");
+    EXPECT_EQ(script.shown[0].options.folder, "/srv/");
+}

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/Settings.h"
+
+namespace {
+
+QByteArray fileText(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& text)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+} // namespace
+
+TEST(Settings, UserFileIsSharedByBothPrograms)
+{
+    Settings s;
+    EXPECT_TRUE(s.fileName().endsWith("/Halcyon-Labs/Lumisonorium SW.conf")) << s.fileName().toStdString();
+}
+
+TEST(Settings, EveryValueIsStoredAsTextInGroupSystem)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.conf");
+    {
+        Settings s(path);
+        s.writeString("WavDir", "/home/u/My Waves, old/");
+        s.writeInteger("BufferSize", 16384);
+        s.writeInteger("Negative", -7);
+        s.writeBool("RememberDirs", true);
+        s.writeBool("Maximized", false);
+        EXPECT_TRUE(s.sync());
+    }
+    const QByteArray text = fileText(path);
+    EXPECT_TRUE(text.contains("[System]"));
+    EXPECT_TRUE(text.contains("BufferSize=16384\n"));
+    EXPECT_TRUE(text.contains("Negative=-7\n"));
+    EXPECT_TRUE(text.contains("RememberDirs=1\n"));
+    EXPECT_TRUE(text.contains("Maximized=0\n"));
+
+    Settings s(path);
+    EXPECT_EQ(s.readString("WavDir", "x"), "/home/u/My Waves, old/");
+    EXPECT_EQ(s.readInteger("BufferSize", 0), 16384);
+    EXPECT_EQ(s.readInteger("Negative", 0), -7);
+    EXPECT_TRUE(s.readBool("RememberDirs", false));
+    EXPECT_FALSE(s.readBool("Maximized", true));
+}
+
+TEST(Settings, MissingOrBrokenValuesReadAsTheDefault)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.conf");
+    writeFile(path, "[System]\n"
+                    "Text=12x\n"
+                    "Empty=\n"
+                    "Huge=4294967296\n"
+                    "Decimal=1.5\n"
+                    "Blanked= 42\n"
+                    "Two=2\n"
+                    "Listed=a, b\n"
+                    "[Other]\n"
+                    "Elsewhere=5\n");
+    Settings s(path);
+    EXPECT_EQ(s.readInteger("Missing", 11), 11);
+    EXPECT_EQ(s.readInteger("Text", 11), 11);
+    EXPECT_EQ(s.readInteger("Empty", 11), 11);
+    EXPECT_EQ(s.readInteger("Huge", 11), 11) << "out of 32-bit range";
+    EXPECT_EQ(s.readInteger("Decimal", 11), 11);
+    EXPECT_EQ(s.readInteger("Blanked", 11), 42);
+    EXPECT_EQ(s.readInteger("Elsewhere", 11), 11) << "only group System counts";
+    EXPECT_TRUE(s.readBool("Text", true));
+    EXPECT_FALSE(s.readBool("Text", false));
+    EXPECT_TRUE(s.readBool("Two", false)) << "any non-zero integer is true";
+    EXPECT_EQ(s.readString("Missing", "/d/"), "/d/");
+    EXPECT_EQ(s.readString("Empty", "/d/"), "");
+    EXPECT_EQ(s.readString("Listed", "/d/"), "a,b");
+}
