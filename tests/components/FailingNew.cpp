@@ -23,3 +23,19 @@ void operator delete(void* p, std::size_t) noexcept
 {
     std::free(p);
 }
+
+// The nothrow forms (used by std::stable_sort's buffer, among others) must
+// come from the same allocator as the replaced delete.
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept
+{
+    try {
+        return ::operator new(n);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    ::operator delete(p);
+}

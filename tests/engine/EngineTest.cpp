@@ -24,6 +24,22 @@ void (*volatile g_free)(void*) = std::free;
 void operator delete(void* p) noexcept { g_free(p); }
 void operator delete(void* p, std::size_t) noexcept { g_free(p); }
 
+// The nothrow forms (used by std::stable_sort's buffer, among others) must
+// come from the same allocator as the replaced delete.
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept
+{
+    try {
+        return ::operator new(n);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    ::operator delete(p);
+}
+
 namespace {
 
 void clearTexts(Engine& e)
