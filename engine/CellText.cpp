@@ -1,49 +1,41 @@
 #include "engine/CellText.h"
 
-#include <array>
-
 #include "engine/ValueTables.h"
 
 namespace {
 
-template <std::size_t N>
-const std::string* lookup(const std::array<std::string, N>& table, int index)
-{
-    return index >= 1 && static_cast<std::size_t>(index) < N ? &table[index] : nullptr;
-}
-
 const std::string* tableText(const ValueTables& t, int row, int index)
 {
-    switch (row) {
-    case fTime: return lookup(t.TimeNames, index);
-    case fTone: return lookup(t.ToneNames, index);
-    case fFreq1From:
-    case fFreq1To:
-    case fFreq2From:
-    case fFreq2To: return lookup(t.BeatFreqNames, index);
-    case fPitch1:
-    case fPitch2: return lookup(t.PitchNames, index);
-    case fPhase: return lookup(t.PhaseNames, index);
-    case fPhaseChange: return lookup(t.PhaseChangeNames, index);
-    case fDutyCycle: return lookup(t.DutyCycleNames, index);
-    case fVolume:
-    case fIntensity: return lookup(t.PercentNames, index);
-    case fSGVol: return lookup(t.SGVolNames, index);
-    case fWave1:
-    case fWave2: return lookup(t.WaveNames, index);
-    case fBackingSound: return lookup(t.BackingSoundNames, index);
-    case fHBeat: return lookup(t.HBeatNames, index);
-    default: return nullptr;
-    }
-}
-
-/// Rows whose texts end in two blanks: the mark replaces the last character.
-bool marksLastCharacter(int row)
-{
-    return row == fVolume || row == fIntensity || row == fHBeat;
+    const std::span<const std::string> texts = FieldTexts(t, row);
+    return index >= 1 && static_cast<std::size_t>(index) < texts.size() ? &texts[index] : nullptr;
 }
 
 } // namespace
+
+std::span<const std::string> FieldTexts(const ValueTables& t, int row)
+{
+    switch (row) {
+    case fTime: return t.TimeNames;
+    case fTone: return t.ToneNames;
+    case fFreq1From:
+    case fFreq1To:
+    case fFreq2From:
+    case fFreq2To: return t.BeatFreqNames;
+    case fPitch1:
+    case fPitch2: return t.PitchNames;
+    case fPhase: return t.PhaseNames;
+    case fPhaseChange: return t.PhaseChangeNames;
+    case fDutyCycle: return t.DutyCycleNames;
+    case fVolume:
+    case fIntensity: return t.PercentNames;
+    case fSGVol: return t.SGVolNames;
+    case fWave1:
+    case fWave2: return t.WaveNames;
+    case fBackingSound: return t.BackingSoundNames;
+    case fHBeat: return t.HBeatNames;
+    default: return {};
+    }
+}
 
 std::string CellText(const ValueTables& tables, const TSegRec& rec, int row)
 {
@@ -57,7 +49,7 @@ std::string CellText(const ValueTables& tables, const TSegRec& rec, int row)
         return {};
     std::string cell = *text;
     if (ramp) {
-        if (marksLastCharacter(row) && !cell.empty())
+        if (rampMarkReplacesLast(row) && !cell.empty())
             cell.back() = 'R';
         else
             cell += " R";
