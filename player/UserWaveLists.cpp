@@ -74,6 +74,9 @@ std::string UserWaveLists::currentName(int n) const
 
 void UserWaveLists::SearchPcmDir(const std::string& dir)
 {
+    // The slots load from the folder listed, which start-up only knows after
+    // the lists are built.
+    m_dir = withTrailingSlash(dir);
     const std::vector<std::string> names = ListUserWaves(dir);
     for (const QPointer<QComboBox>& combo : m_boxes) {
         if (!combo)

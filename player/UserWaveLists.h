@@ -39,7 +39,8 @@ public:
     /// The entry slot n shows, as file-system bytes ("Sine" or a wave name).
     std::string currentName(int n) const;
 
-    /// Refills the four lists from `dir` and puts "Sine" into all four slots.
+    /// Refills the four lists from `dir`, which the slots load from from now
+    /// on, and puts "Sine" into all four slots.
     void SearchPcmDir(const std::string& dir);
     /// The change handler of slot n: loads the list's entry into the slot and
     /// marks the session modified. A file that cannot be read is reported;

@@ -1,0 +1,747 @@
+#include "player/Sonavisp.h"
+
+#include "player/Unit4.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTableView>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <cmath>
+
+#include "components/AudioIO.h"
+#include "dialogs/DialogKit.h"
+#include "dialogs/Unit13.h"
+#include "dialogs/Unit5.h"
+#include "dialogs/Version.h"
+#include "engine/CellText.h"
+#include "engine/SampleTables.h"
+#include "engine/ValueTables.h"
+#include "platform/Arith.h"
+#include "platform/Help.h"
+#include "platform/IoError.h"
+#include "platform/Numbers.h"
+#include "platform/Prompts.h"
+#include "platform/ScreenSaverInhibitor.h"
+#include "platform/WaitCursor.h"
+#include "platform/Win1252Qt.h"
+#include "player/CommandLine.h"
+#include "player/PlaybackLock.h"
+#include "player/PlayerModel.h"
+#include "player/StartUp.h"
+#include "player/StatusGridModel.h"
+#include "player/Unit1.h"
+#include "player/Unit10.h"
+#include "player/Unit11.h"
+#include "player/Unit2.h"
+#include "player/Unit7.h"
+#include "player/Unit8.h"
+#include "player/UserWaveLists.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+constexpr int kClientWidth = 553;
+constexpr int kClientHeight = 382;
+constexpr int kHelpContext = 1;
+const char kHomePage[] = "https://www.halcyon-labs.example/";
+
+// Status grid rows 0..16.
+constexpr const char* kGridTitles[StatusGridModel::kRows] = {
+    "Act. Segment", "Time",           "Tone",           "Freq 1",       "Freq 2",      "Pitch 1 (R)",
+    "Pitch 2 (R)",  "Phase (R)",      "Phase Change",   "Duty Cycle (R)", "Volume (R)", "Intensity (R)",
+    "SG1/SG2 Vol.", "Wave 1 (R)",     "Wave 2 (R)",     "Backing Sound", "H Beat Freq (R)",
+};
+constexpr int kGridRowHeight = 18;
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y, int w = 188)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(x, y, w, 16);
+    return l;
+}
+
+QSlider* trackBar(QWidget* parent, const char* name, int min, int max, int position, int tickInterval,
+                  int x, int y)
+{
+    auto* bar = new QSlider(Qt::Horizontal, parent);
+    bar->setObjectName(QLatin1String(name));
+    bar->setRange(min, max);
+    bar->setValue(position);
+    bar->setPageStep(2);
+    bar->setTickPosition(QSlider::TicksBelow);
+    bar->setTickInterval(tickInterval);
+    bar->setGeometry(x, y, 188, 26);
+    return bar;
+}
+
+QLineEdit* readOnlyEdit(QWidget* parent, const char* name)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setReadOnly(true);
+    return edit;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& bounds)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(bounds);
+    return b;
+}
+
+// The glyphs of the two glyph buttons, drawn here so that the program needs no
+// picture files: two bars for pause, a red dot for recording to a wav file.
+QIcon pauseGlyph()
+{
+    QPixmap pm(20, 20);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.fillRect(5, 4, 4, 12, QColor(0, 0, 128));
+    p.fillRect(11, 4, 4, 12, QColor(0, 0, 128));
+    return QIcon(pm);
+}
+
+QIcon recordGlyph()
+{
+    QPixmap pm(20, 20);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(128, 0, 0), 1));
+    p.setBrush(QColor(230, 0, 0));
+    p.drawEllipse(QRectF(4.5, 4.5, 11, 11));
+    return QIcon(pm);
+}
+
+QAction* item(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {})
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
+    return action;
+}
+
+QString messageText(const std::exception& e)
+{
+    // Paths in the texts are file-system bytes.
+    return QFile::decodeName(e.what());
+}
+
+QString minutesSeconds(std::int64_t secs)
+{
+    return QStringLiteral("%1:%2").arg(secs / 60).arg(secs % 60, 2, 10, QLatin1Char('0'));
+}
+
+void showWindow(QWidget* window)
+{
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+TForm1::TForm1(PlayerModel& model)
+    : m_model(model)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QString::fromLatin1(kVersionedTitle));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    AudioOut1 = new TAudioOut(this);
+    AudioOut1->setObjectName(QStringLiteral("AudioOut1"));
+    AudioOut1->SetFrameRate(kFrameRate);
+    AudioOut1->SetStereo(true);
+    AudioOut1->OnFillBuffer = [this](std::uint8_t* buffer, std::int32_t& size) {
+        return AudioOut1FillBuffer(buffer, size);
+    };
+
+    m_userWaves = std::make_unique<UserWaveLists>(*m_model.Ses, *m_model.Samples, m_model.UserWavesDir);
+
+    buildControls();
+    buildMenus();
+    disableUnbuilt();
+    m_model.Eng->setHost(this);
+}
+
+TForm1::~TForm1()
+{
+    stopForExit();
+    m_model.Eng->setHost(nullptr);
+}
+
+void TForm1::buildControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setFixedSize(kClientWidth, kClientHeight);
+    setPixelFont(client, 12);
+    setCentralWidget(client);
+
+    label(client, "Label1", QStringLiteral("Tone Wav File"), 8, 8);
+    Edit1 = readOnlyEdit(client, "Edit1");
+    Edit1->setGeometry(8, 24, 353, 22);
+    Button2 = button(client, "Button2", QStringLiteral("..."), {365, 24, 28, 22});
+    label(client, "Label2", QStringLiteral("Backing Sound Wav File"), 8, 54);
+    Edit3 = readOnlyEdit(client, "Edit3");
+    Edit3->setGeometry(8, 70, 353, 22);
+    Button3 = button(client, "Button3", QStringLiteral("..."), {365, 70, 28, 22});
+
+    label(client, "Label5", QStringLiteral("Original Session Length x"), 8, 104, 156);
+    Label42 = label(client, "Label42", QStringLiteral("1.0"), 166, 104, 30);
+    TrackBar1 = trackBar(client, "TrackBar1", 1, 50, 10, 5, 8, 120);
+    Panel1 = new QFrame(client);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setGeometry(205, 110, 188, 32);
+    label(Panel1, "Label6", QStringLiteral("  Session Length"), 4, 8, 104);
+    Edit2 = readOnlyEdit(Panel1, "Edit2");
+    Edit2->setGeometry(112, 5, 70, 22);
+
+    QComboBox** boxes[] = {&ComboBox1, &ComboBox2, &ComboBox3, &ComboBox4};
+    for (int n = 1; n <= UserWaveLists::kSlots; ++n) {
+        const int x = n % 2 ? 8 : 205;
+        const int y = n <= 2 ? 158 : 204;
+        label(client, QStringLiteral("Label%1").arg(6 + n).toLatin1().constData(),
+              QStringLiteral("User Wave %1").arg(n), x, y);
+        QComboBox* box = m_userWaves->comboBox(n);
+        box->setParent(client);
+        box->setGeometry(x, y + 16, 188, 22);
+        *boxes[n - 1] = box;
+    }
+
+    Label3 = label(client, "Label3", QStringLiteral("AM Depth: 50"), 8, 256);
+    TrackBar2 = trackBar(client, "TrackBar2", 0, 100, 50, 10, 8, 272);
+    Label9 = label(client, "Label9", QStringLiteral("FM Depth: 20"), 205, 256);
+    TrackBar5 = trackBar(client, "TrackBar5", 0, 100, 20, 10, 205, 272);
+    Label4 = label(client, "Label4", QStringLiteral("Tone/BS Volume: 50/50"), 8, 306);
+    TrackBar4 = trackBar(client, "TrackBar4", 0, 100, 50, 10, 8, 322);
+    Label10 = label(client, "Label10", QStringLiteral("H Beat/BS Wav Volume: 50/50"), 205, 306);
+    TrackBar3 = trackBar(client, "TrackBar3", 0, 100, 50, 10, 205, 322);
+
+    GridCells = new StatusGridModel(this);
+    StringGrid1 = new QTableView(client);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setModel(GridCells);
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid1->verticalHeader()->setMinimumSectionSize(1);
+    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
+    StringGrid1->horizontalHeader()->setMinimumSectionSize(1);
+    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->horizontalHeader()->setDefaultSectionSize(60);
+    StringGrid1->setColumnWidth(0, 80);
+    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The current cell lies in the hidden third column: the view must not
+    // scroll to it.
+    StringGrid1->setAutoScroll(false);
+    // The titles must fit the 80-pixel column whole.
+    setPixelFont(StringGrid1, 10, false, QStringLiteral("Arial"));
+    StringGrid1->setTextElideMode(Qt::ElideNone);
+    StringGrid1->setWordWrap(false);
+    // Only the title and value columns show; the third lies outside the view.
+    const int frame = 2 * StringGrid1->frameWidth();
+    StringGrid1->setGeometry(401, 8, 80 + 60 + frame, StatusGridModel::kRows * kGridRowHeight + frame);
+    StringGrid1->setEnabled(false);
+    // A disabled string grid still shows its texts in full colour.
+    QPalette grid = StringGrid1->palette();
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::Base, QPalette::WindowText})
+        grid.setColor(QPalette::Disabled, role, grid.color(QPalette::Active, role));
+    StringGrid1->setPalette(grid);
+
+    BitBtn3 = button(client, "BitBtn3", QString(), {401, 326, 36, 36});
+    BitBtn3->setIcon(pauseGlyph());
+    BitBtn3->setIconSize({20, 20});
+    Button1 = button(client, "Button1", QStringLiteral("Start"), {441, 326, 64, 36});
+    Button1->setDefault(true);
+    BitBtn1 = button(client, "BitBtn1", QString(), {509, 326, 36, 36});
+    BitBtn1->setIcon(recordGlyph());
+    BitBtn1->setIconSize({20, 20});
+    Label13 = label(client, "Label13", QStringLiteral("Amp."), 401, 364, 144);
+    Label13->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(100);
+
+    // Connected after the start positions are set, so building the window
+    // runs no handler and marks nothing modified.
+    connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
+    connect(TrackBar2, &QSlider::valueChanged, this, &TForm1::TrackBar2Change);
+    connect(TrackBar3, &QSlider::valueChanged, this, &TForm1::TrackBar3Change);
+    connect(TrackBar4, &QSlider::valueChanged, this, &TForm1::TrackBar4Change);
+    connect(TrackBar5, &QSlider::valueChanged, this, &TForm1::TrackBar5Change);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [] { showHelp(kHelpContext); });
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TForm1::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    Session1 = bar->addMenu(QStringLiteral("&Session"));
+    Session1->setObjectName(QStringLiteral("Session1"));
+    New1 = item(Session1, "New1", QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    Open1 = item(Session1, "Open1", QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O));
+    Save1 = item(Session1, "Save1", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    SaveAs1 = item(Session1, "SaveAs1", QStringLiteral("Save &As..."));
+    Import1 = Session1->addMenu(QStringLiteral("&Import (3-rd party session)"));
+    Import1->setObjectName(QStringLiteral("Import1"));
+    ImportPsx1 = item(Import1, "ImportPsx1", QStringLiteral("Photosonix file (.lss)"));
+    ImportMlp1 = item(Import1, "ImportMlp1", QStringLiteral("Mindlab Pro file (.ses)"));
+    Session1->addSeparator();
+    ImportLNFfile1 = item(Session1, "ImportLNFfile1", QStringLiteral("I&mport LNF file"));
+    ExportLNFfile1 = item(Session1, "ExportLNFfile1", QStringLiteral("&Export session as LNF file"));
+    Session1->addSeparator();
+    Recordtowavfile1 = item(Session1, "Recordtowavfile1", QStringLiteral("Export to &wav file"));
+    Session1->addSeparator();
+    Exit1 = item(Session1, "Exit1", QStringLiteral("E&xit"));
+
+    Options1 = bar->addMenu(QStringLiteral("&Options"));
+    Options1->setObjectName(QStringLiteral("Options1"));
+    SetOptions1 = item(Options1, "SetOptions1", QStringLiteral("&Set Options..."));
+
+    Show1 = bar->addMenu(QStringLiteral("Sho&w"));
+    Show1->setObjectName(QStringLiteral("Show1"));
+    Properties1 = item(Show1, "Properties1", QStringLiteral("S&ession Properties"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    SpreadsheetEditor1 =
+        item(Show1, "SpreadsheetEditor1", QStringLiteral("&Spreadsheet Editor"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    GraphicEditor1 = item(Show1, "GraphicEditor1", QStringLiteral("&Graphic Editor"), QKeySequence(Qt::CTRL | Qt::Key_G));
+    PlaybackControl1 =
+        item(Show1, "PlaybackControl1", QStringLiteral("&Playback Control"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    UserWaveEditor1 =
+        item(Show1, "UserWaveEditor1", QStringLiteral("&User Wave Editor"), QKeySequence(Qt::CTRL | Qt::Key_W));
+    Show1->addSeparator();
+    ShowWindow1 = item(Show1, "ShowWindow1", QStringLiteral("Show Window"));
+
+    Help1 = bar->addMenu(QStringLiteral("&Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    Contents1 = item(Help1, "Contents1", QStringLiteral("&Contents"));
+    Help1->addSeparator();
+    Homepage1 = item(Help1, "Homepage1", QStringLiteral("&Visit Lumisonorium SW Homepage..."));
+    About1 = item(Help1, "About1", QStringLiteral("&About..."));
+
+    connect(New1, &QAction::triggered, this, [] {
+        if (Form3)
+            Form3->NewProc();
+    });
+    connect(Open1, &QAction::triggered, this, &TForm1::OpenSession);
+    connect(Save1, &QAction::triggered, this, [] {
+        if (Form3)
+            Form3->Save1Click();
+    });
+    connect(SaveAs1, &QAction::triggered, this, [] {
+        if (Form3)
+            Form3->SaveAsProc();
+    });
+    connect(ImportPsx1, &QAction::triggered, this, [] {
+        if (Form3)
+            Form3->ImportPsxProc();
+    });
+    connect(ImportMlp1, &QAction::triggered, this, [] {
+        if (Form3)
+            Form3->ImportMlpProc();
+    });
+    connect(ImportLNFfile1, &QAction::triggered, this, &TForm1::ImportLNFFile);
+    connect(ExportLNFfile1, &QAction::triggered, this, &TForm1::ExportLNFFile);
+    connect(Recordtowavfile1, &QAction::triggered, this, &TForm1::Recordtowavfile1Click);
+    connect(Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(SetOptions1, &QAction::triggered, this, [this] { showWindow(m_optionsDialog); });
+    connect(Properties1, &QAction::triggered, this, &TForm1::Properties1Click);
+    connect(SpreadsheetEditor1, &QAction::triggered, this, &TForm1::ShowEditor);
+    connect(GraphicEditor1, &QAction::triggered, this, &TForm1::ShowGraphicalEditor);
+    connect(PlaybackControl1, &QAction::triggered, this, [] { showWindow(Form7); });
+    connect(UserWaveEditor1, &QAction::triggered, this, [] { showWindow(Form10); });
+    connect(ShowWindow1, &QAction::triggered, this, [] { showWindow(Form11); });
+    connect(Contents1, &QAction::triggered, this, [] { showHelp(kHelpContext); });
+    connect(Homepage1, &QAction::triggered, this, [] {
+        if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage))))
+            prompts().information(
+                QStringLiteral("No web browser is set up to open \"%1\".").arg(QString::fromLatin1(kHomePage)));
+    });
+    connect(About1, &QAction::triggered, this, [] {
+        if (Form13)
+            Form13->exec();
+    });
+
+    PlaybackLock::add(Session1->menuAction());
+}
+
+void TForm1::disableUnbuilt()
+{
+    // Commands whose procedures or windows are not built yet: each one is
+    // taken off this list when its code is in.
+    for (QAction* action : {New1, Open1, Save1, SaveAs1, ImportPsx1, ImportMlp1, ImportLNFfile1, ExportLNFfile1,
+                            Recordtowavfile1, SpreadsheetEditor1, GraphicEditor1, PlaybackControl1,
+                            UserWaveEditor1, ShowWindow1})
+        action->setEnabled(false);
+    for (QWidget* control : std::initializer_list<QWidget*>{Button1, BitBtn3, BitBtn1, Button2, Button3})
+        control->setEnabled(false);
+    SetOptions1->setEnabled(false); // until the options dialog is handed in
+}
+
+// Every start applies the options again, through the dialog's own handlers.
+void TForm1::ReapplyFadeOptions()
+{
+    if (Form4)
+        Form4->reapplyFadeOptions();
+}
+
+void TForm1::ReapplyLevelOptions()
+{
+    if (Form4)
+        Form4->reapplyLevelOptions();
+}
+
+void TForm1::setOptionsDialog(QWidget* dialog)
+{
+    m_optionsDialog = dialog;
+    SetOptions1->setEnabled(dialog != nullptr);
+}
+
+// ---- Start-up and session ------------------------------------------------------
+
+bool TForm1::FormCreate(const LaunchInfo& launch)
+{
+    WaitCursor hourglass;
+    m_screenSaver = std::make_unique<ScreenSaverInhibitor>(QString::fromLatin1(kProductName),
+                                                           QStringLiteral("Playing a light-and-sound session"));
+    setWindowTitle(QString::fromLatin1(kVersionedTitle));
+
+    std::string appDir = QFile::encodeName(launch.programDir).toStdString();
+    while (appDir.size() > 1 && appDir.back() == '/')
+        appDir.pop_back();
+    m_model.AppDir = appDir;
+    // Nothing relies on the current folder afterwards; it only makes relative
+    // names in dialogs start beside the program.
+    QDir::setCurrent(launch.programDir);
+
+    std::vector<std::string> arguments;
+    for (const QString& argument : launch.arguments)
+        arguments.push_back(QFile::encodeName(argument).toStdString());
+    const CommandLineSession named = commandLineSession(arguments, QFile::encodeName(launch.launchDir).toStdString());
+    if (named.invalid)
+        prompts().error(QStringLiteral("Invalid session file!"));
+    m_model.Ses->SesFileName = named.fileName;
+
+    // Zeroed tables would divide by zero in the engine: without them the
+    // program cannot run.
+    try {
+        LoadSampleBuffers(appDir, *m_model.Samples);
+        LoadVars(appDir, m_model.Tables);
+    } catch (const IoError& e) {
+        prompts().error(messageText(e));
+        return false;
+    } catch (const DataFileError& e) {
+        prompts().error(messageText(e));
+        return false;
+    }
+
+    StringGrid1->setColumnWidth(0, 80);
+    FillGridVars();
+    FillWaveHeader();
+    m_model.UserWavesDir = appDir + "/User_Waves/";
+    setHelpFile(QFile::decodeName(QByteArray::fromStdString(appDir + "/Lumisono.hlp")));
+    BuildModSineTable(ModSineTable);
+    SearchPcmDir(m_model.UserWavesDir);
+    return true;
+}
+
+void TForm1::OpenSessionWhenRun()
+{
+    if (m_model.Ses->SesFileName.empty()) {
+        if (Form3)
+            Form3->NewProc();
+    } else {
+        OpenSessionDirectly();
+    }
+}
+
+void TForm1::FillGridVars()
+{
+    for (int row = 0; row < StatusGridModel::kRows; ++row)
+        GridCells->setCell(0, row, QString::fromLatin1(kGridTitles[row]));
+    StringGrid1->setCurrentIndex(GridCells->index(std::max(0, StringGrid1->currentIndex().row()), 2));
+}
+
+void TForm1::FillLabels()
+{
+    const SegParams& params = *m_model.Params;
+    // Segment 1 never ramps: show its values without the marks.
+    TSegRec first = m_model.Ses->Segments[1];
+    for (int field = 1; field <= kFieldCount; ++field)
+        if (isRampField(field))
+            first[field] = static_cast<std::uint8_t>(first[field] & ~kRampFlag);
+    auto text = [&](int field) { return fromWin1252(CellText(m_model.Tables, first, field)); };
+    auto percent = [](float value) {
+        return QString::fromStdString(formatInt(std::llrint(static_cast<ext>(value) * 100)));
+    };
+
+    GridCells->setCell(1, 0, QStringLiteral("1"));
+    GridCells->setCell(1, 1, QStringLiteral("0:00"));
+    constexpr int kTableRows[] = {fTone, fFreq1From, fFreq2From, fPitch1, fPitch2, fPhase, fPhaseChange, fDutyCycle};
+    for (int i = 0; i < 8; ++i)
+        GridCells->setCell(1, 2 + i, text(kTableRows[i]));
+    GridCells->setCell(1, 10, percent(params.SegVolumeStart[1]));
+    GridCells->setCell(1, 11, percent(params.SegIntensityStart[1]));
+    GridCells->setCell(1, 12, text(fSGVol));
+    GridCells->setCell(1, 13, text(fWave1));
+    GridCells->setCell(1, 14, text(fWave2));
+    GridCells->setCell(1, 15, text(fBackingSound));
+    GridCells->setCell(1, 16, QString::fromStdString(formatInt(params.SegHBeatStart[1])));
+    StringGrid1->setCurrentIndex(GridCells->index(std::max(0, StringGrid1->currentIndex().row()), 2));
+    for (std::string& shown : m_model.Eng->DisplayTexts)
+        shown.clear();
+}
+
+void TForm1::CompActSesLength()
+{
+    Engine& eng = *m_model.Eng;
+    eng.SesLengthFactor = static_cast<float>(static_cast<ext>(TrackBar1->value()) / 10);
+    Label42->setText(QString::fromStdString(formatFixed(eng.SesLengthFactor, 1)));
+    const std::int64_t secs =
+        std::llrint(static_cast<ext>(m_model.Params->SesLengthSecs) * static_cast<ext>(eng.SesLengthFactor));
+    Edit2->setText(minutesSeconds(secs));
+}
+
+void TForm1::ShowEditor()
+{
+    if (!Form3)
+        return;
+    Form3->setWindowState(Form3->Maximized ? Qt::WindowMaximized : Qt::WindowNoState);
+    showWindow(Form3);
+}
+
+void TForm1::ShowGraphicalEditor()
+{
+    if (!Form8)
+        return;
+    const bool maximized = Form7 && Form7->GraphEdMaximized;
+    Form8->setWindowState(maximized ? Qt::WindowMaximized : Qt::WindowNoState);
+    showWindow(Form8);
+}
+
+void TForm1::Properties1Click()
+{
+    if (!Form2)
+        return;
+    Session& ses = *m_model.Ses;
+    if (Form2->exec() == mrOk) {
+        ses.SessionName = Form2->sessionName();
+        ses.SessionDescription = Form2->sessionDescription();
+        ses.SesModified = true;
+    } else {
+        // Opens next time with the session's values, not the abandoned edit.
+        Form2->setSessionName(ses.SessionName);
+        Form2->setSessionDescription(ses.SessionDescription);
+    }
+}
+
+// ---- User waves ---------------------------------------------------------------------
+
+void TForm1::SearchPcmDir(const std::string& dir)
+{
+    m_userWaves->SearchPcmDir(dir);
+}
+
+void TForm1::ComboBox1Change()
+{
+    m_userWaves->ComboBoxChange(1);
+}
+
+void TForm1::ComboBox2Change()
+{
+    m_userWaves->ComboBoxChange(2);
+}
+
+void TForm1::ComboBox3Change()
+{
+    m_userWaves->ComboBoxChange(3);
+}
+
+void TForm1::ComboBox4Change()
+{
+    m_userWaves->ComboBoxChange(4);
+}
+
+// ---- Sliders -------------------------------------------------------------------------
+
+void TForm1::SetPosition(QSlider* bar, int position)
+{
+    const QSignalBlocker silent(bar);
+    bar->setValue(position);
+}
+
+void TForm1::TrackBar1Change()
+{
+    // The length factor is not saved with the session: nothing is modified.
+    CompActSesLength();
+}
+
+void TForm1::TrackBar2Change()
+{
+    const int p = TrackBar2->value();
+    AMDepth = static_cast<float>(static_cast<ext>(p) / 200);
+    AMBase = static_cast<float>(1 - static_cast<ext>(AMDepth));
+    Label3->setText(QStringLiteral("AM Depth: %1").arg(p));
+    m_model.Ses->SesModified = true;
+}
+
+void TForm1::TrackBar3Change()
+{
+    RecompHBeatToBSWavVol();
+}
+
+void TForm1::RecompHBeatToBSWavVol()
+{
+    const int p = TrackBar3->value();
+    HBeatVol = static_cast<float>(static_cast<ext>(100 - p) / 100);
+    BSWavVol = static_cast<float>(static_cast<ext>(p) / 100);
+    Label10->setText(QStringLiteral("H Beat/BS Wav Vol.: %1/%2").arg(100 - p).arg(p));
+    m_model.Ses->SesModified = true;
+}
+
+void TForm1::TrackBar4Change()
+{
+    const int p = TrackBar4->value();
+    ToneVol = static_cast<float>(static_cast<ext>(100 - p) / 100);
+    BSVol = static_cast<float>(static_cast<ext>(p) / 100);
+    Label4->setText(QStringLiteral("Tone/BS Volume: %1/%2").arg(100 - p).arg(p));
+    m_model.Ses->SesModified = true;
+}
+
+void TForm1::TrackBar5Change()
+{
+    const int p = TrackBar5->value();
+    FMDepth = static_cast<float>(static_cast<ext>(p) / 100);
+    Label9->setText(QStringLiteral("FM Depth: %1").arg(p));
+    m_model.Ses->SesModified = true;
+}
+
+// ---- Closing ----------------------------------------------------------------------------
+
+void TForm1::closeEvent(QCloseEvent* e)
+{
+    // A long operation lets events through while its progress dialog is up;
+    // ending the program then would pull everything from under it.
+    if (Form5 && Form5->isVisible()) {
+        e->ignore();
+        return;
+    }
+    bool canClose = true;
+    FormCloseQuery(canClose);
+    if (!canClose) {
+        e->ignore();
+        return;
+    }
+    FormClose();
+    e->accept();
+    QCoreApplication::quit();
+}
+
+void TForm1::FormCloseQuery(bool& CanClose)
+{
+    Session& ses = *m_model.Ses;
+    if (!ses.SesModified)
+        return;
+    const int answer = prompts().message(MsgKind::Confirmation, {},
+                                         QStringLiteral("Session has been modified. Save it before exit?"),
+                                         MsgButtons::YesNoCancel);
+    if (answer == mrNo)
+        return;
+    if (answer != mrYes || !Form3) {
+        CanClose = false;
+        return;
+    }
+    // Only a save that wrote the file may end the program.
+    CanClose = ses.SesFileName.empty() ? Form3->SaveAsProc() : Form3->SaveProc();
+}
+
+void TForm1::FormClose()
+{
+    stopForExit();
+    SaveConfig();
+    if (m_screenSaver)
+        m_screenSaver->release();
+}
+
+void TForm1::stopForExit()
+{
+    // Playing, ending or delayed: the device must be closed and the readers
+    // shut before the settings are written and the windows go.
+    Timer1->stop();
+    Timer2->stop();
+    Engine& eng = *m_model.Eng;
+    eng.StopRequest = true;
+    eng.Ending = false;
+    if (AudioOut1->DeviceOpen())
+        AudioOut1->StopAtOnce();
+    eng.ToneWavFile.close();
+    eng.BSWavFile.close();
+    eng.ToneWavOpen = false;
+    eng.BSWavOpen = false;
+}
+
+void TForm1::keyPressEvent(QKeyEvent* e)
+{
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && Button1->isEnabled()) {
+        Button1->animateClick();
+        return;
+    }
+    QMainWindow::keyPressEvent(e);
+}
+
+// ---- Wave output ------------------------------------------------------------------------
+
+bool TForm1::AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size)
+{
+    try {
+        return m_model.Eng->FillBuffer(Buffer, Size);
+    } catch (const IoError& e) {
+        // The producer runs inside the device's notifications: report once
+        // they are over, and end the run.
+        const QString text = messageText(e);
+        QMetaObject::invokeMethod(this, [text] { prompts().error(text); }, Qt::QueuedConnection);
+        return false;
+    }
+}

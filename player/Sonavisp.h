@@ -1,0 +1,232 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/Engine.h"
+#include "player/ModSineTable.h"
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSlider;
+class QTableView;
+class QTimer;
+class ScreenSaverInhibitor;
+class StatusGridModel;
+class TAudioOut;
+class UserWaveLists;
+struct LaunchInfo;
+struct PlayerModel;
+
+/// The player's main window: the tone and backing-sound wav files, the session
+/// length factor, the four user waves, the depth and volume sliders, the
+/// transport and export buttons, the status grid of the segment being played,
+/// and the menu that reaches every other window. It owns the wave output the
+/// engine plays through and is the engine's host. The constructor only builds
+/// widgets; FormCreate (called once by start-up) loads the tables. Holds the
+/// model by reference: the model outlives it. GUI thread only.
+///
+/// The transport, the wav files and the interchange files are members of this
+/// class that live in files of their own; what they do not have yet is in
+/// StandIns.cpp.
+class TForm1 final : public QMainWindow, public EngineHost {
+    Q_OBJECT
+
+public:
+    explicit TForm1(PlayerModel& model);
+    ~TForm1() override;
+
+    PlayerModel& model() const { return m_model; }
+
+    // ---- Start-up and session ------------------------------------------------
+
+    /// The create steps: caption, program folder (also made the current
+    /// folder), the command-line session, the data files, status grid, user
+    /// waves. A data file that cannot be used is reported (naming it and why)
+    /// and gives false: the program must end.
+    bool FormCreate(const LaunchInfo& launch);
+    /// Opens the command-line session, or starts a new one without.
+    void OpenSessionWhenRun();
+    /// "&Open...": asks for a session file and reads it.
+    void OpenSession();
+    /// Reads the session file SesFileName.
+    void OpenSessionDirectly();
+    /// Row titles of the status grid.
+    void FillGridVars();
+    /// The status grid's values for segment 1 before playback, and an empty
+    /// display mailbox. After every full recomputation.
+    void FillLabels();
+    /// Length factor from TrackBar1, and the session length shown at it.
+    void CompActSesLength();
+    void ShowEditor();
+    void ShowGraphicalEditor();
+    /// The session properties dialog, modal.
+    void Properties1Click();
+
+    // ---- User waves (forwarded to the user-wave lists) -------------------------
+
+    void SearchPcmDir(const std::string& dir);
+    void ComboBox1Change();
+    void ComboBox2Change();
+    void ComboBox3Change();
+    void ComboBox4Change();
+    UserWaveLists& userWaves() const { return *m_userWaves; }
+
+    // ---- Sliders: run on the user's moves; code that sets a position calls
+    // SetPosition and then the handler where it must ---------------------------
+
+    void TrackBar1Change();
+    void TrackBar2Change();
+    void TrackBar3Change();
+    void TrackBar4Change();
+    void TrackBar5Change();
+    void RecompHBeatToBSWavVol();
+    /// Moves a slider without running its handler.
+    static void SetPosition(QSlider* bar, int position);
+
+    // ---- Closing -----------------------------------------------------------------
+
+    /// Asks to save a modified session; false in CanClose keeps the program.
+    void FormCloseQuery(bool& CanClose);
+    /// Silences the output and closes the wav readers, then writes the
+    /// settings; every window still exists.
+    void FormClose();
+    void SaveConfig();
+
+    // ---- Transport (stand-ins until it is built) -----------------------------------
+
+    void Button1Click();
+    void BitBtn3Click();
+    void Timer1Timer();
+    void Timer2Timer();
+
+    // ---- Wav files (stand-ins until they are built) --------------------------------
+
+    void FillWaveHeader();
+    void Button2Click();
+    void Button3Click();
+    void BitBtn1Click();
+    void Recordtowavfile1Click();
+    void RecSesToWavProc();
+
+    // ---- Interchange files (stand-ins until they are built) ------------------------
+
+    void ImportLNFFile();
+    void ExportLNFFile();
+
+    // ---- Wave output and engine host -------------------------------------------------
+
+    /// The wave output's producer: one buffer of the engine's output.
+    bool AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size);
+    void PostStopPress() override;
+    void ReapplyFadeOptions() override;
+    void ReapplyLevelOptions() override;
+
+    /// The options dialog that "&Set Options..." shows; null disables the item.
+    void setOptionsDialog(QWidget* dialog);
+
+    // ---- Values the sliders set, read by the sound generators -----------------------
+
+    float AMDepth = 0.25f; // TrackBar2 / 200
+    float AMBase = 0.75f;  // 1 - AMDepth
+    float FMDepth = 0.2f;  // TrackBar5 / 100
+    float ToneVol = 0.5f;  // (100 - TrackBar4) / 100
+    float BSVol = 0.5f;    // TrackBar4 / 100
+    float HBeatVol = 0.5f; // (100 - TrackBar3) / 100
+    float BSWavVol = 0.5f; // TrackBar3 / 100
+    /// Built by FormCreate.
+    ModSine ModSineTable{};
+    /// The options' "Audio Output Filter" box, read by the engine.
+    bool OutputFilter = false;
+
+    /// Full paths of the chosen tone and backing-sound wav files, "" for none.
+    std::string ToneWavName;
+    std::string BSWavName;
+
+    // ---- Controls, named as the design names them --------------------------------------
+
+    QLineEdit* Edit1 = nullptr;     // tone wav file, name only
+    QPushButton* Button2 = nullptr; // "..." tone wav chooser
+    QLineEdit* Edit3 = nullptr;     // backing-sound wav file, name only
+    QPushButton* Button3 = nullptr; // "..." backing-sound wav chooser
+    QSlider* TrackBar1 = nullptr;   // session length factor x 10, 1..50
+    QLabel* Label42 = nullptr;      // the factor, "1.0"
+    QFrame* Panel1 = nullptr;       // "  Session Length"
+    QLineEdit* Edit2 = nullptr;     // session length at the factor, m:ss
+    QComboBox* ComboBox1 = nullptr; // user waves 1..4 (owned by the lists' layout here)
+    QComboBox* ComboBox2 = nullptr;
+    QComboBox* ComboBox3 = nullptr;
+    QComboBox* ComboBox4 = nullptr;
+    QSlider* TrackBar2 = nullptr; // AM depth 0..100
+    QLabel* Label3 = nullptr;
+    QSlider* TrackBar5 = nullptr; // FM depth 0..100
+    QLabel* Label9 = nullptr;
+    QSlider* TrackBar4 = nullptr; // tone / backing-sound balance 0..100
+    QLabel* Label4 = nullptr;
+    QSlider* TrackBar3 = nullptr; // heart beat / backing-sound wav balance 0..100
+    QLabel* Label10 = nullptr;
+    QLabel* Label13 = nullptr;      // peak display, hidden
+    QPushButton* BitBtn3 = nullptr; // pause
+    QPushButton* Button1 = nullptr; // "Start" / "Delayed" / "Stop" / "Ending" / "Paused"
+    QPushButton* BitBtn1 = nullptr; // export to wav
+    QTableView* StringGrid1 = nullptr;
+    StatusGridModel* GridCells = nullptr; // StringGrid1's cells
+    QTimer* Timer1 = nullptr; // start delay, 1000 ms, off
+    QTimer* Timer2 = nullptr; // display, 100 ms, off
+    TAudioOut* AudioOut1 = nullptr;
+
+    // ---- Menus -------------------------------------------------------------------------
+
+    QMenu* Session1 = nullptr;
+    QAction* New1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* SaveAs1 = nullptr;
+    QMenu* Import1 = nullptr;
+    QAction* ImportPsx1 = nullptr;
+    QAction* ImportMlp1 = nullptr;
+    QAction* ImportLNFfile1 = nullptr;
+    QAction* ExportLNFfile1 = nullptr;
+    QAction* Recordtowavfile1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QMenu* Options1 = nullptr;
+    QAction* SetOptions1 = nullptr;
+    QMenu* Show1 = nullptr;
+    QAction* Properties1 = nullptr;
+    QAction* SpreadsheetEditor1 = nullptr;
+    QAction* GraphicEditor1 = nullptr;
+    QAction* PlaybackControl1 = nullptr;
+    QAction* UserWaveEditor1 = nullptr;
+    QAction* ShowWindow1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Contents1 = nullptr;
+    QAction* Homepage1 = nullptr;
+    QAction* About1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    /// Enter starts and stops, as on a default button.
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void disableUnbuilt();
+    void stopForExit();
+
+    PlayerModel& m_model;
+    std::unique_ptr<UserWaveLists> m_userWaves;
+    std::unique_ptr<ScreenSaverInhibitor> m_screenSaver;
+    QPointer<QWidget> m_optionsDialog;
+};
+
+/// Created once at start-up; lives until the program ends.
+extern TForm1* Form1;

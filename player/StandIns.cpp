@@ -1,0 +1,45 @@
+// Main-window members whose work belongs to parts of the player that are not
+// built yet. Each stand-in leaves this file when its real body is written in
+// the file of its own part (Transport.cpp, WavFiles.cpp, ...); their controls
+// and menu items stay disabled until then (TForm1::disableUnbuilt).
+
+#include "player/Sonavisp.h"
+#include "player/Unit1.h"
+
+// ---- Session file ----------------------------------------------------------------
+
+void TForm1::OpenSession() {}
+
+void TForm1::OpenSessionDirectly()
+{
+    // Until sessions can be read, a named session starts as a new one.
+    if (Form3)
+        Form3->NewProc();
+}
+
+// ---- Transport -------------------------------------------------------------------
+
+void TForm1::Button1Click() {}
+void TForm1::BitBtn3Click() {}
+void TForm1::Timer1Timer() {}
+void TForm1::Timer2Timer() {}
+void TForm1::PostStopPress() {}
+
+// ---- Settings store: reads every window's geometry, so it runs before any
+// window is destroyed --------------------------------------------------------------
+
+void TForm1::SaveConfig() {}
+
+// ---- Wav files ----------------------------------------------------------------------
+
+void TForm1::FillWaveHeader() {}
+void TForm1::Button2Click() {}
+void TForm1::Button3Click() {}
+void TForm1::BitBtn1Click() {}
+void TForm1::Recordtowavfile1Click() {}
+void TForm1::RecSesToWavProc() {}
+
+// ---- Interchange files ---------------------------------------------------------------
+
+void TForm1::ImportLNFFile() {}
+void TForm1::ExportLNFFile() {}

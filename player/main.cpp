@@ -1,0 +1,15 @@
+#include <QApplication>
+#include <clocale>
+
+#include "dialogs/Version.h"
+#include "player/StartUp.h"
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // Qt has set the C library's locale from the environment; every number in
+    // files and texts is written and read with ".".
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(QString::fromLatin1(kProductName));
+    return startUp(LaunchInfo::current());
+}

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/SampleTables.h"
+#include "platform/Help.h"
+#include "platform/Prompts.h"
+#include "player/PlaybackLock.h"
+#include "player/PlayerModel.h"
+#include "player/Sonavisp.h"
+#include "player/StartUp.h"
+#include "player/Unit1.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A program folder holding the shipped data files, and a launch folder beside
+// it; the current folder is put back afterwards.
+struct StartUp : ::testing::Test {
+    fs::path root = fs::temp_directory_path() /
+                    ("lumi-start-" + std::to_string(::getpid()) + "-" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::path program = root / "program";
+    fs::path launch = root / "launch";
+    fs::path cwd = fs::current_path();
+    ScriptedPrompts script;
+
+    StartUp()
+    {
+        fs::create_directories(program / "User_Waves");
+        fs::create_directories(launch);
+        fs::copy_file(fs::path(LUMI_BIN_DIR) / "DatLU.dat", program / "DatLU.dat");
+        fs::copy_file(fs::path(LUMI_BIN_DIR) / kHeartBeatFile, program / kHeartBeatFile);
+        for (const char* name : kBuiltInWaveFiles)
+            fs::copy_file(fs::path(LUMI_BIN_DIR) / name, program / name);
+        std::ofstream((program / "User_Waves" / "Mine.pcm").string(), std::ios::binary)
+            << std::string(2 * kWaveLen, '\1');
+    }
+    ~StartUp() override
+    {
+        fs::current_path(cwd);
+        fs::remove_all(root);
+        setHelpFile({});
+        PlaybackLock::clear();
+    }
+
+    LaunchInfo launchWith(QStringList arguments = {}) const
+    {
+        return {QString::fromStdString(program.string()), QString::fromStdString(launch.string()), arguments};
+    }
+};
+
+} // namespace
+
+TEST_F(StartUp, CreatesTheWindowsInOrderAndShowsANewSession)
+{
+    QStringList order;
+    QString caption;
+    bool shown = false;
+    bool modified = true;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : startUpWindows())
+            order << w->objectName();
+        caption = Form1->windowTitle();
+        shown = Form1->isVisible();
+        modified = Form1->model().Ses->SesModified;
+        Form1->close();
+    });
+    EXPECT_EQ(startUp(launchWith()), 0);
+    EXPECT_EQ(order, QStringList({"Form1", "Form2", "Form3", "Form4", "Form7", "Form8", "Form5", "Form10", "Form11",
+                                  "Form13", "Form14"}));
+    EXPECT_EQ(caption, "Lumisonorium SW 3.8 - []");
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(modified);
+    EXPECT_TRUE(script.shown.empty());
+    EXPECT_EQ(Form1, nullptr);
+    EXPECT_TRUE(startUpWindows().empty());
+}
+
+TEST_F(StartUp, UnusableDataFilesEndItWithAMessageNamingTheFile)
+{
+    struct Case {
+        const char* file;
+        std::uintmax_t keep; // bytes left; 0 removes the file
+    };
+    const Case cases[] = {{"DatLU.dat", 0}, {"DatLU.dat", 2000}, {"HrtBeat.pcm", 100}, {"Sine.pcm", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file + std::to_string(c.keep));
+        const fs::path file = program / c.file;
+        const fs::path saved = root / "saved";
+        fs::copy_file(file, saved, fs::copy_options::overwrite_existing);
+        if (c.keep)
+            fs::resize_file(file, c.keep);
+        else
+            fs::remove(file);
+        script.shown.clear();
+        EXPECT_NE(startUp(launchWith()), 0);
+        ASSERT_EQ(script.shown.size(), 1u);
+        EXPECT_EQ(script.shown[0].kind, MsgKind::Error);
+        EXPECT_TRUE(script.shown[0].text.contains(c.file)) << script.shown[0].text.toStdString();
+        EXPECT_EQ(Form1, nullptr);
+        fs::copy_file(saved, file, fs::copy_options::overwrite_existing);
+    }
+}
+
+TEST_F(StartUp, FormCreateSetsFoldersTablesAndUserWavesWithoutMarkingTheSession)
+{
+    PlayerModel model;
+    TForm1 form(model);
+    ASSERT_TRUE(form.FormCreate(launchWith()));
+    const std::string dir = fs::canonical(program).string();
+    EXPECT_EQ(model.AppDir, program.string());
+    EXPECT_EQ(model.UserWavesDir, program.string() + "/User_Waves/");
+    EXPECT_EQ(fs::canonical(fs::current_path()).string(), dir);
+    EXPECT_EQ(helpFile().toStdString(), program.string() + "/Lumisono.hlp");
+    EXPECT_FALSE(model.Ses->SesModified) << "nothing ran a change handler";
+    EXPECT_FALSE(model.Tables.ToneNames[1].empty());
+    EXPECT_EQ(form.ModSineTable[250], 1.0f);
+    EXPECT_EQ(form.ModSineTable[750], -1.0f);
+    EXPECT_GE(form.ComboBox1->findText("Mine"), 0);
+    EXPECT_EQ(form.ComboBox4->currentText(), "Sine");
+    fs::current_path(root);
+    form.ComboBox2->setCurrentIndex(form.ComboBox2->findText("Mine"));
+    emit form.ComboBox2->activated(form.ComboBox2->currentIndex());
+    EXPECT_EQ(model.Samples->WaveTables[17][0], 0x0101) << "loaded from the user-wave folder";
+    EXPECT_TRUE(model.Ses->SesModified) << "a user's choice";
+    EXPECT_TRUE(script.shown.empty());
+}
+
+TEST_F(StartUp, CommandLineSessionsComeFromTheLaunchFolder)
+{
+    std::ofstream((launch / "Deep Calm.LSF").string()) << "x";
+    std::ofstream((launch / "old.lrf").string()) << "x";
+    std::ofstream((program / "Deep Calm.LSF").string()) << "x"; // the wrong one
+
+    PlayerModel model;
+    TForm1 form(model);
+    ASSERT_TRUE(form.FormCreate(launchWith({"Deep", "Calm.LSF"})));
+    EXPECT_EQ(model.Ses->SesFileName, fs::canonical(launch / "Deep Calm.LSF").string());
+    EXPECT_TRUE(script.shown.empty());
+
+    PlayerModel other;
+    TForm1 second(other);
+    TForm3 editor(other);
+    Form1 = &second;
+    Form3 = &editor;
+    ASSERT_TRUE(second.FormCreate(launchWith({"old.lrf"})));
+    EXPECT_EQ(script.messages(), QStringList{"Invalid session file!"});
+    EXPECT_EQ(other.Ses->SesFileName, "");
+    second.OpenSessionWhenRun();
+    EXPECT_EQ(second.windowTitle(), "Lumisonorium SW 3.8 - []");
+    EXPECT_EQ(other.Ses->SegCount, 1);
+    Form1 = nullptr;
+    Form3 = nullptr;
+}
