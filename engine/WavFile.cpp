@@ -5,11 +5,244 @@
 #include <cerrno>
 #include <cstring>
 
+#include <cstdlib>
+#include <vector>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/IoError.h"
+namespace {
+
+std::uint16_t le16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
+std::uint32_t le32(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+void put16(std::uint8_t* p, std::uint32_t v)
+{
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void put32(std::uint8_t* p, std::uint32_t v)
+{
+    put16(p, v);
+    put16(p + 2, v >> 16);
+}
+
+bool isId(const std::uint8_t* p, const char (&id)[5])
+{
+    return std::memcmp(p, id, 4) == 0;
+}
+
+/// Reads a file through a window of its bytes, so that walking a file of many
+/// small chunks costs a few system calls rather than one per chunk.
+class WindowedFile {
+public:
+    WindowedFile(int fd, std::int64_t size, const std::string& path)
+        : m_fd(fd)
+        , m_size(size)
+        , m_path(path)
+    {
+    }
+
+    /// Copies `n` (at most 16) bytes from `pos` to `dst`; false when the file
+    /// ends first. Throws IoError when a read fails.
+    bool read(std::int64_t pos, std::uint8_t* dst, int n)
+    {
+        if (pos < 0 || pos + n > m_size)
+            return false;
+        if (pos < m_start || pos + n > m_start + m_length)
+            fill(pos);
+        if (pos + n > m_start + m_length)
+            return false; // the file shrank under us
+        std::memcpy(dst, m_window.data() + (pos - m_start), static_cast<std::size_t>(n));
+        return true;
+    }
+
+private:
+    void fill(std::int64_t pos)
+    {
+        m_start = pos;
+        m_length = 0;
+        while (m_length < static_cast<std::int64_t>(m_window.size())) {
+            const ssize_t got = ::pread(m_fd, m_window.data() + m_length, m_window.size() - m_length, pos + m_length);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                throw IoError(m_path, "read", errnoText(errno));
+            }
+            if (got == 0)
+                break;
+            m_length += got;
+        }
+    }
+
+    int m_fd;
+    std::int64_t m_size;
+    const std::string& m_path;
+    std::vector<std::uint8_t> m_window = std::vector<std::uint8_t>(16384);
+    std::int64_t m_start = 0;
+    std::int64_t m_length = 0;
+};
+
+/// The chunk walk over an open file; see openWavData.
+WavInfo walkChunks(int fd, const std::string& path)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw IoError(path, "read", errnoText(errno));
+    // Only a regular file has a size to walk; a device or pipe is no wav file.
+    if (!S_ISREG(st.st_mode) || st.st_size < kWavHeaderBytes)
+        return {};
+    const std::int64_t fileBytes = st.st_size;
+    WindowedFile file(fd, fileBytes, path);
+
+    std::uint8_t b[16];
+    if (!file.read(0, b, 12) || !isId(b, "RIFF") || !isId(b + 8, "WAVE"))
+        return {};
+    // The RIFF size is not trusted: the walk ends where the file ends.
+    WavInfo info;
+    bool haveFmt = false;
+    bool haveData = false;
+    std::uint32_t announced = 0;
+    for (std::int64_t pos = 12; !(haveFmt && haveData) && file.read(pos, b, 8);) {
+        const std::uint32_t size = le32(b + 4);
+        if (!haveFmt && isId(b, "fmt ")) {
+            if (size < 16 || !file.read(pos + 8, b, 16))
+                return {};
+            info.formatTag = le16(b);
+            info.channels = le16(b + 2);
+            info.sampleRate = le32(b + 4);
+            info.bitsPerSample = le16(b + 14);
+            haveFmt = true;
+        } else if (!haveData && isId(b, "data")) {
+            info.dataOffset = pos + 8;
+            announced = size;
+            haveData = true;
+        }
+        // Chunks are padded to an even size.
+        pos += 8 + static_cast<std::int64_t>(size) + (size & 1);
+    }
+    if (!haveFmt || !haveData)
+        return {};
+    info.dataBytes = usableWavDataBytes(announced, fileBytes, info.dataOffset);
+    info.walked = true;
+    return info;
+}
+
+} // namespace
+
+// ---- Header -------------------------------------------------------------------
+
+WavHeader canonicalWavHeader()
+{
+    WavHeader h{};
+    std::uint8_t* p = h.data();
+    std::memcpy(p, "RIFF", 4);
+    std::memcpy(p + 8, "WAVE", 4);
+    std::memcpy(p + 12, "fmt ", 4);
+    put32(p + 16, 16);
+    put16(p + 20, 1);
+    put16(p + 22, 2);
+    put32(p + 24, 44100);
+    put32(p + 28, 44100 * kWavFrameBytes);
+    put16(p + 32, kWavFrameBytes);
+    put16(p + 34, 16);
+    std::memcpy(p + 36, "data", 4);
+    return h;
+}
+
+void patchWavSizes(WavHeader& header, std::int64_t dataBytes)
+{
+    const auto data = static_cast<std::uint32_t>(std::clamp<std::int64_t>(dataBytes, 0, kMaxWavDataBytes));
+    put32(header.data() + 4, data + 36);
+    put32(header.data() + 40, data);
+}
+
+// ---- Reading --------------------------------------------------------------------
+
+bool isChooserWavFormat(const WavInfo& info)
+{
+    return info.formatTag == 1 && isSessionWavFormat(info);
+}
+
+bool isSessionWavFormat(const WavInfo& info)
+{
+    return info.walked && info.channels == 2 && info.sampleRate == 44100 && info.bitsPerSample == 16;
+}
+
+WavData::WavData(int fd, std::string path, const WavInfo& info)
+    : m_fd(fd)
+    , m_path(std::move(path))
+    , m_info(info)
+{
+}
+
+WavData::~WavData()
+{
+    close();
+}
+
+WavData::WavData(WavData&& other) noexcept
+    : m_fd(other.release())
+    , m_path(std::move(other.m_path))
+    , m_info(other.m_info)
+{
+}
+
+WavData& WavData::operator=(WavData&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_fd = other.release();
+        m_path = std::move(other.m_path);
+        m_info = other.m_info;
+    }
+    return *this;
+}
+
+int WavData::release()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+}
+
+void WavData::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+WavData openWavData(const std::string& path)
+{
+    // Non-blocking, so that a named pipe chosen by mistake cannot hang the
+    // open; a regular file reads the same either way.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw IoError(path, "open", errnoText(errno));
+    WavData data(fd, path, {});
+    const WavInfo info = walkChunks(fd, path);
+    if (!info.walked)
+        return WavData(-1, path, info);
+    if (::lseek(fd, info.dataOffset, SEEK_SET) < 0)
+        throw IoError(path, "read", errnoText(errno));
+    return WavData(data.release(), path, info);
+}
+
+WavInfo readWavInfo(const std::string& path)
+{
+    return openWavData(path).info();
+}
 
 std::int64_t usableWavDataBytes(std::uint64_t announced, std::int64_t fileBytes, std::int64_t dataOffset)
 {
@@ -27,9 +260,24 @@ WavReader::~WavReader()
 void WavReader::open(const std::string& path, std::int64_t dataOffset, std::uint64_t announcedBytes)
 {
     close();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         throw IoError(path, "open", errnoText(errno));
+    adopt(fd, path, dataOffset, announcedBytes);
+}
+
+void WavReader::attach(WavData data)
+{
+    close();
+    if (!data.isOpen())
+        return;
+    const std::string path = data.path();
+    const WavInfo info = data.info();
+    adopt(data.release(), path, info.dataOffset, static_cast<std::uint64_t>(info.dataBytes));
+}
+
+void WavReader::adopt(int fd, const std::string& path, std::int64_t dataOffset, std::uint64_t announcedBytes)
+{
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         const int err = errno;
@@ -94,4 +342,156 @@ void WavReader::read(std::int16_t* dst, int bytes)
         for (std::int64_t i = 0; i < whole / 2; ++i)
             dst[i] = static_cast<std::int16_t>(out[2 * i] | (out[2 * i + 1] << 8));
     }
+}
+
+WavInfo wavReadProc(WavReader& reader, int mode, const std::string& path)
+{
+    if (mode == 0) {
+        WavData data = openWavData(path);
+        const WavInfo info = data.info();
+        reader.attach(std::move(data));
+        return info;
+    }
+    if (mode == 2)
+        reader.close();
+    return {};
+}
+
+// ---- Writing ----------------------------------------------------------------------
+
+namespace {
+
+/// Bytes written between two starts of their writeback to disk.
+constexpr std::int64_t kWritebackBytes = 8 << 20;
+
+/// Writes all `bytes`, across short writes; returns 0 or the errno.
+int writeAll(int fd, const void* data, std::size_t bytes, std::int64_t at = -1)
+{
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    while (bytes > 0) {
+        const ssize_t put = at < 0 ? ::write(fd, p, bytes) : ::pwrite(fd, p, bytes, at);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (put == 0)
+            return ENOSPC;
+        p += put;
+        bytes -= static_cast<std::size_t>(put);
+        if (at >= 0)
+            at += put;
+    }
+    return 0;
+}
+
+} // namespace
+
+WavWriter::~WavWriter()
+{
+    abort();
+}
+
+void WavWriter::open(const std::string& target)
+{
+    abort();
+    m_target = target;
+    // Replace the file a link names, not the link.
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(target.c_str(), nullptr)) {
+            m_target = real;
+            std::free(real);
+        }
+    }
+
+    // A name of our own rather than mkstemp: created with 0666, the umask
+    // then gives the file the permissions any new file of the user gets.
+    static unsigned serial = 0;
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+        m_temp = m_target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+        m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd < 0 && errno != EEXIST) {
+            m_temp.clear();
+            fail("create", errno);
+        }
+    }
+    if (m_fd < 0) {
+        m_temp.clear();
+        fail("create", EEXIST);
+    }
+    // A file being replaced keeps its permissions.
+    if (::stat(m_target.c_str(), &st) == 0)
+        ::fchmod(m_fd, st.st_mode & 07777);
+
+    const WavHeader header = canonicalWavHeader();
+    if (const int err = writeAll(m_fd, header.data(), header.size()))
+        fail("write", err);
+    m_dataBytes = 0;
+    m_writebackFrom = 0;
+}
+
+void WavWriter::append(const void* data, std::size_t bytes)
+{
+    if (m_fd < 0)
+        fail("write", EBADF);
+    if (static_cast<std::uint64_t>(m_dataBytes) + bytes > static_cast<std::uint64_t>(kMaxWavDataBytes))
+        fail("write", EFBIG);
+    if (const int err = writeAll(m_fd, data, bytes))
+        fail("write", err);
+    m_dataBytes += static_cast<std::int64_t>(bytes);
+    // Start writing what has piled up to disk now, without waiting for it:
+    // the flush at commit then finds little left, and a long export does not
+    // fill memory with unwritten pages until the system throttles it.
+    const std::int64_t written = kWavHeaderBytes + m_dataBytes;
+    if (written - m_writebackFrom >= kWritebackBytes) {
+        ::sync_file_range(m_fd, m_writebackFrom, written - m_writebackFrom, SYNC_FILE_RANGE_WRITE);
+        m_writebackFrom = written;
+    }
+}
+
+void WavWriter::commit()
+{
+    if (m_fd < 0)
+        fail("write", EBADF);
+    WavHeader header = canonicalWavHeader();
+    patchWavSizes(header, m_dataBytes);
+    if (const int err = writeAll(m_fd, header.data(), header.size(), 0))
+        fail("write", err);
+    // On disk before the rename, so that a crash leaves the old file or the
+    // whole new one, never an empty one.
+    if (::fdatasync(m_fd) != 0)
+        fail("write", errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        fail("write", errno);
+    if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
+        fail("replace", errno);
+    m_temp.clear();
+}
+
+void WavWriter::abort() noexcept
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    if (!m_temp.empty())
+        ::unlink(m_temp.c_str());
+    m_temp.clear();
+}
+
+void WavWriter::fail(const char* action, int err)
+{
+    abort();
+    throw WavWriteError(m_target, action, errnoText(err));
+}
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty())
+        return false;
+    struct stat sa {}, sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
