@@ -17,6 +17,10 @@ ProgressScope::ProgressScope(TForm5& dialog, const QString& caption, std::initia
             w->setEnabled(false);
         }
     }
+    // Application-modal but not exec(): the caller's loop keeps running and
+    // lets events through for Cancel, while no other window of the program
+    // (a playback control's Play included) takes input meanwhile.
+    m_dialog.setWindowModality(Qt::ApplicationModal);
     m_dialog.show();
 }
 

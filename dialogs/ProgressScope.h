@@ -11,7 +11,7 @@ class TForm5;
 
 /// One long operation under the progress dialog. On entry it sets the
 /// caption, sets the bar to 0, disables the caller's windows and shows the
-/// dialog (which clears its flags). However the scope ends, exceptions
+/// dialog application-modal without blocking (which clears its flags). However the scope ends, exceptions
 /// included, it allows the close, closes the dialog and enables the windows
 /// again, so neither stays stuck. GUI thread only.
 class ProgressScope {

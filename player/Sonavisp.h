@@ -103,19 +103,34 @@ public:
 
     // ---- Transport (stand-ins until it is built) -----------------------------------
 
+    /// A run (playback or export) is under way; the editors read it.
+    bool Playing = false;
+
     void Button1Click();
     void BitBtn3Click();
     void Timer1Timer();
     void Timer2Timer();
 
-    // ---- Wav files (stand-ins until they are built) --------------------------------
+    // ---- Wav files (WavFiles.cpp) ---------------------------------------------------
 
     void FillWaveHeader();
+    /// The "..." choosers of the tone and backing-sound wav files: a file in
+    /// 16-bit 44.1 kHz stereo PCM replaces the choice, another is refused with
+    /// a message, Cancel clears the choice.
     void Button2Click();
     void Button3Click();
     void BitBtn1Click();
     void Recordtowavfile1Click();
+    /// Renders the open session into a wav file the user names, behind the
+    /// progress dialog; Cancel or a failure leaves no file and an earlier one
+    /// of that name as it was.
     void RecSesToWavProc();
+    /// Every wav file the session needs is chosen; otherwise says which one
+    /// is missing (tone first) and gives false. Start and export ask it first.
+    bool CheckWavFilesAssigned();
+
+    /// The header exports are written with (sizes 0 until a write patches them).
+    WavHeader OutWavHdr{};
 
     // ---- Interchange files (stand-ins until they are built) ------------------------
 
@@ -221,6 +236,7 @@ private:
     void buildMenus();
     void disableUnbuilt();
     void stopForExit();
+    void chooseWav(std::string& name, QLineEdit* edit);
 
     PlayerModel& m_model;
     std::unique_ptr<UserWaveLists> m_userWaves;

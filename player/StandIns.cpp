@@ -30,15 +30,6 @@ void TForm1::PostStopPress() {}
 
 void TForm1::SaveConfig() {}
 
-// ---- Wav files ----------------------------------------------------------------------
-
-void TForm1::FillWaveHeader() {}
-void TForm1::Button2Click() {}
-void TForm1::Button3Click() {}
-void TForm1::BitBtn1Click() {}
-void TForm1::Recordtowavfile1Click() {}
-void TForm1::RecSesToWavProc() {}
-
 // ---- Interchange files ---------------------------------------------------------------
 
 void TForm1::ImportLNFFile() {}

@@ -81,6 +81,7 @@ TEST(ProgressScope, CancelStopsTheLoopWhileTheCallersWindowIsDisabled)
         EXPECT_EQ(form.windowTitle(), "Exporting LNF file...");
         EXPECT_FALSE(main.isEnabled());
         EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(QApplication::activeModalWidget(), &form) << "modal, yet the loop runs";
         EXPECT_TRUE(form.Button1->isEnabled());
         QTimer::singleShot(50, form.Button1, &QPushButton::click);
         while (!progress.cancelled() && blocks < 100000) {

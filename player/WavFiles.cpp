@@ -1,0 +1,209 @@
+// The main window's wav files: the choosers of the tone and backing-sound
+// files that loop under the session, and the export of the session into a new
+// wav file. The format, the readers, the writer and the render loop are the
+// engine's (WavFile, WavExport); this file holds the dialogs and the window's
+// state around them.
+
+#include "player/Sonavisp.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <optional>
+
+#include "components/AudioIO.h"
+#include "dialogs/ProgressScope.h"
+#include "dialogs/Unit5.h"
+#include "engine/SegParams.h"
+#include "engine/Session.h"
+#include "engine/WavExport.h"
+#include "engine/WavFile.h"
+#include "platform/IoError.h"
+#include "platform/Paths.h"
+#include "platform/Prompts.h"
+#include "player/PlayerModel.h"
+#include "player/Unit1.h"
+#include "player/Unit4.h"
+#include "player/Unit8.h"
+
+namespace {
+
+const char kWavFilter[] = "Wave file (*.wav *.WAV)";
+
+// Paths are file-system bytes; the dialogs and edits show them as text.
+std::string pathBytes(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QString pathText(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string folderOf(const QString& file)
+{
+    return pathBytes(QFileInfo(file).absolutePath()) + "/";
+}
+
+} // namespace
+
+void TForm1::FillWaveHeader()
+{
+    OutWavHdr = canonicalWavHeader();
+}
+
+// ---- Choosers ----------------------------------------------------------------------
+
+void TForm1::Button2Click()
+{
+    chooseWav(ToneWavName, Edit1);
+}
+
+void TForm1::Button3Click()
+{
+    chooseWav(BSWavName, Edit3);
+}
+
+void TForm1::chooseWav(std::string& name, QLineEdit* edit)
+{
+    Session& ses = *m_model.Ses;
+    FileDialogOptions options;
+    options.folder = pathText(m_model.Folders.SrcWavDir);
+    options.filters = {QString::fromLatin1(kWavFilter)};
+    options.defaultSuffix = QStringLiteral("wav");
+    options.mustExist = true;
+    const std::optional<QString> chosen = prompts().openFile(options);
+    if (!chosen) {
+        // Cancel takes the file out of the session: a change to save like any other.
+        if (!name.empty())
+            ses.SesModified = true;
+        name.clear();
+        edit->clear();
+        return;
+    }
+    if (Form4 && Form4->rememberRecentFolders())
+        Form4->setFolder(&PlayerFolders::SrcWavDir, folderOf(*chosen));
+
+    const std::string path = pathBytes(*chosen);
+    try {
+        if (!isChooserWavFormat(readWavInfo(path))) {
+            prompts().error(QString::fromLatin1(kChooserWavFormatText));
+            return;
+        }
+    } catch (const IoError& e) {
+        prompts().error(QFile::decodeName(e.what()));
+        return;
+    }
+    name = path;
+    edit->setText(pathText(namePart(path)));
+    ses.SesModified = true;
+}
+
+// ---- Export ----------------------------------------------------------------------
+
+void TForm1::BitBtn1Click()
+{
+    RecSesToWavProc();
+}
+
+void TForm1::Recordtowavfile1Click()
+{
+    RecSesToWavProc();
+}
+
+bool TForm1::CheckWavFilesAssigned()
+{
+    const SegParams& params = *m_model.Params;
+    if (params.NeedToneWav && ToneWavName.empty()) {
+        prompts().error(QStringLiteral("No Tone Wav File selected !"));
+        return false;
+    }
+    if (params.NeedBSWav && BSWavName.empty()) {
+        prompts().error(QStringLiteral("No Backing Sound Wav File selected !"));
+        return false;
+    }
+    return true;
+}
+
+void TForm1::RecSesToWavProc()
+{
+    // The transport locks the export while a run is under way; the check also
+    // keeps an export from starting inside another one's event loop.
+    if (Playing || !Form5)
+        return;
+    if (!CheckWavFilesAssigned())
+        return;
+    Engine& eng = *m_model.Eng;
+    const Session& ses = *m_model.Ses;
+    const SegParams& params = *m_model.Params;
+    const int bufferBytes = AudioOut1->BufferSize();
+    // Before the dialog, so that the user chooses no name for nothing.
+    if (!planWavExport(eng, ses, bufferBytes).fits()) {
+        prompts().error(QString::fromLatin1(kWavTooLongText));
+        return;
+    }
+
+    FileDialogOptions options;
+    options.title = QStringLiteral("Set name of output WAV file");
+    options.folder = pathText(m_model.Folders.WavDir);
+    // A session never saved has no title; ".wav" alone would name a hidden file.
+    if (!ses.SesTitle.empty())
+        options.fileName = pathText(ses.SesTitle) + QStringLiteral(".wav");
+    options.filters = {QString::fromLatin1(kWavFilter)};
+    options.defaultSuffix = QStringLiteral("wav");
+    options.confirmOverwrite = true;
+    const std::optional<QString> chosen = prompts().saveFile(options);
+    if (!chosen)
+        return;
+    if (Form4 && Form4->rememberRecentFolders())
+        Form4->setFolder(&PlayerFolders::WavDir, folderOf(*chosen));
+
+    WavExportJob job;
+    job.target = pathBytes(*chosen);
+    if (params.NeedToneWav)
+        job.toneWav = ToneWavName;
+    if (params.NeedBSWav)
+        job.bsWav = BSWavName;
+    job.blockBytes = bufferBytes;
+    if (exportOverwritesSource(job)) {
+        prompts().error(QString::fromLatin1(kWavTargetIsSourceText));
+        return;
+    }
+
+    QString failure;
+    bool readFailed = false;
+    {
+        ProgressScope progress(*Form5, QStringLiteral("Writing to wav file..."), {this, Form3, Form8});
+        Playing = true;
+        Button1->setText(QStringLiteral("Stop"));
+        WavExportHooks hooks;
+        hooks.afterReset = [] {
+            if (Form4)
+                Form4->SetRecordingASLevel();
+        };
+        hooks.afterBlock = [&progress](std::int64_t position, std::int64_t total) {
+            progress.setProgress(position, total);
+            QCoreApplication::processEvents();
+            return !progress.cancelled();
+        };
+        try {
+            exportSessionToWav(eng, ses, job, hooks);
+        } catch (const WavWriteError&) {
+            failure = QString::fromLatin1(kWavWriteErrorText);
+        } catch (const IoError& e) {
+            failure = QFile::decodeName(e.what());
+            readFailed = true;
+        }
+        Playing = false;
+        Button1->setText(QStringLiteral("Start"));
+    }
+    FillLabels();
+    // Shown once the windows are usable again.
+    if (readFailed)
+        prompts().error(failure);
+    else if (!failure.isEmpty())
+        prompts().information(failure);
+}
