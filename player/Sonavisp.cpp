@@ -412,7 +412,7 @@ void TForm1::disableUnbuilt()
     // Commands whose procedures or windows are not built yet: each one is
     // taken off this list when its code is in.
     for (QAction* action : {New1, Open1, Save1, SaveAs1, ImportPsx1, ImportMlp1, ImportLNFfile1, ExportLNFfile1,
-                            SpreadsheetEditor1, GraphicEditor1, PlaybackControl1, UserWaveEditor1, ShowWindow1})
+                            GraphicEditor1, PlaybackControl1, UserWaveEditor1, ShowWindow1})
         action->setEnabled(false);
     for (QWidget* control : std::initializer_list<QWidget*>{Button1, BitBtn3})
         control->setEnabled(false);

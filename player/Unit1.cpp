@@ -1,33 +1,579 @@
 #include "player/Unit1.h"
 
-#include "dialogs/Version.h"
-#include "engine/Session.h"
-#include "player/PlayerModel.h"
-#include "player/Sonavisp.h"
-#include "player/Unit2.h"
-#include "player/UserWaveLists.h"
-
+#include <QAbstractButton>
+#include <QAction>
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSignalBlocker>
 #include <QSlider>
+#include <algorithm>
+#include <cassert>
+
+#include "components/RepeatBtn.h"
+#include "dialogs/DialogKit.h"
+#include "dialogs/Version.h"
+#include "engine/Session.h"
+#include "engine/TimeTexts.h"
+#include "engine/ValueEdit.h"
+#include "platform/Help.h"
+#include "platform/Settings.h"
+#include "player/EditorGrid.h"
+#include "player/PlaybackLock.h"
+#include "player/PlayerModel.h"
+#include "player/SegmentGridModel.h"
+#include "player/Sonavisp.h"
+#include "player/Unit10.h"
+#include "player/Unit11.h"
+#include "player/Unit2.h"
+#include "player/Unit7.h"
+#include "player/Unit8.h"
+#include "player/UserWaveLists.h"
 
 TForm3* Form3 = nullptr;
+
+namespace {
+
+constexpr int kHelpContext = 1;
+constexpr int kWindowHelpContext = 8;
+constexpr int kGridHelpContext = 9;
+constexpr int kMinWidth = 640;
+constexpr int kPanelGap = 4;
+constexpr int kPanelHeight = 49;
+constexpr int kPanelMinWidth = 608;
+constexpr int kStaticTextWidth = 249;
+
+QString editorTitle()
+{
+    return QString::fromLatin1(kVersionedTitle) + QStringLiteral(" - Spreadsheet Editor");
+}
+
+void showWindow(QWidget* window)
+{
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
 
 TForm3::TForm3(PlayerModel& model)
     : m_model(model)
 {
     setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QString::fromLatin1(kVersionedTitle) + QStringLiteral(" - Spreadsheet Editor"));
-    resize(640, 490);
+    setWindowTitle(editorTitle());
+    m_grid = new SegmentGridModel(model, this);
+    buildControls();
+    buildMenus();
+    setMinimumWidth(kMinWidth);
+    setFixedHeight(menuBar()->sizeHint().height() + m_gridHeight + kPanelGap + kPanelHeight + kPanelGap);
+    move(214, 117);
+    resize(kMinWidth, height());
 }
 
-void TForm3::FormCreate() {}
+TForm3::~TForm3() = default;
+
+void TForm3::buildControls()
+{
+    m_client = new QWidget(this);
+    setCentralWidget(m_client);
+    m_client->installEventFilter(this);
+    setPixelFont(m_client, 11);
+
+    StringGrid1 = new EditorGrid(m_client);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setModel(m_grid);
+    // The header and all 18 rows show, with the scroll bar under them.
+    m_gridHeight = EditorGrid::kRowHeight * (kFieldCount + 1) +
+                   StringGrid1->horizontalScrollBar()->sizeHint().height() + 2 * StringGrid1->frameWidth();
+    StringGrid1->installEventFilter(this);
+    StringGrid1->viewport()->installEventFilter(this);
+    StringGrid1->horizontalHeader()->viewport()->installEventFilter(this);
+    StringGrid1->verticalHeader()->viewport()->installEventFilter(this);
+    if (auto* corner = StringGrid1->findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly))
+        corner->installEventFilter(this);
+    connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    StringGrid1SelectCell(current.column() + 1, current.row() + 1);
+            });
+    // A new or read session replaces the whole model, which forgets the
+    // current cell: put it back where it was, as far as the session reaches.
+    connect(m_grid, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_keptSegment = StringGrid1->currentSegment();
+        m_keptRow = StringGrid1->currentRow();
+    });
+    connect(m_grid, &QAbstractItemModel::modelReset, this, [this] {
+        StringGrid1->setCurrentCell(std::min(m_keptSegment, m_grid->columnCount()), m_keptRow);
+    });
+
+    Panel1 = new QFrame(m_client);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    RepeatButton2 = new TRepeatButton(QStringLiteral("Down (A)"), Panel1);
+    RepeatButton2->setObjectName(QStringLiteral("RepeatButton2"));
+    RepeatButton2->setGeometry(8, 12, 75, 25);
+    Label1 = new QLabel(QStringLiteral("Value"), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(89, 16, 32, 17);
+    RepeatButton1 = new TRepeatButton(QStringLiteral("Up (Q)"), Panel1);
+    RepeatButton1->setObjectName(QStringLiteral("RepeatButton1"));
+    RepeatButton1->setGeometry(124, 12, 75, 25);
+    for (TRepeatButton* button : {RepeatButton1, RepeatButton2}) {
+        button->InitRepeatPause = 250;
+        button->RepeatPause = 50;
+    }
+    Button3 = new QPushButton(QStringLiteral("Ramp (R)"), Panel1);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    Button3->setGeometry(212, 12, 75, 25);
+    Button3->setFocusPolicy(Qt::ClickFocus);
+    // The graphic editor's selection handling enables it on the ramp rows.
+    Button3->setEnabled(false);
+
+    StaticText1 = new QLabel(QStringLiteral("Segment 1 start time: 0:00.0"), Panel1);
+    StaticText1->setObjectName(QStringLiteral("StaticText1"));
+    StaticText1->setGeometry(0, 6, kStaticTextWidth, 17);
+    StaticText2 = new QLabel(QStringLiteral("Session total time: 1:00.0"), Panel1);
+    StaticText2->setObjectName(QStringLiteral("StaticText2"));
+    StaticText2->setGeometry(0, 26, kStaticTextWidth, 17);
+    for (QLabel* text : {StaticText1, StaticText2})
+        text->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    TrackBar1 = new QSlider(Qt::Horizontal, m_client);
+    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+    TrackBar1->setFixedSize(142, 33);
+    TrackBar1->setMinimum(1);
+    TrackBar1->setTickPosition(QSlider::TicksBelow);
+    TrackBar1->setTickInterval(1);
+    TrackBar1->hide();
+
+    connect(RepeatButton1, &QPushButton::clicked, this, &TForm3::RepeatButton1Click);
+    connect(RepeatButton2, &QPushButton::clicked, this, &TForm3::RepeatButton2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm3::Button3Click);
+    // Code sets the slider only under a signal blocker: what arrives here
+    // is the user's own move.
+    connect(TrackBar1, &QSlider::valueChanged, this, &TForm3::TrackBar1Change);
+
+    for (QWidget* control : std::initializer_list<QWidget*>{RepeatButton1, RepeatButton2, Button3})
+        PlaybackLock::add(control);
+}
+
+void TForm3::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    auto item = [this](QMenu* menu, const char* name, const QString& text, const QKeySequence& keys = {}) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(keys);
+        return action;
+    };
+    auto menu = [bar](const char* name, const QString& text) {
+        QMenu* m = bar->addMenu(text);
+        m->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+
+    Session1 = menu("Session1", QStringLiteral("&Session"));
+    New1 = item(Session1, "New1", QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    Open1 = item(Session1, "Open1", QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O));
+    Save1 = item(Session1, "Save1", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    SaveAs1 = item(Session1, "SaveAs1", QStringLiteral("Save &As..."));
+    Import1 = Session1->addMenu(QStringLiteral("&Import (3-rd party session)"));
+    Import1->setObjectName(QStringLiteral("Import1"));
+    ImportPsx1 = item(Import1, "ImportPsx1", QStringLiteral("Photosonix file (.lss)"));
+    ImportMlp1 = item(Import1, "ImportMlp1", QStringLiteral("Mindlab Pro file (.ses)"));
+    Session1->addSeparator();
+    CloseEditor1 = item(Session1, "CloseEditor1", QStringLiteral("&Close Editor"));
+
+    Segment1 = menu("Segment1", QStringLiteral("S&egment"));
+    Cut1 = item(Segment1, "Cut1", QStringLiteral("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    Copy1 = item(Segment1, "Copy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    Paste1 = item(Segment1, "Paste1", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    Delete1 = item(Segment1, "Delete1", QStringLiteral("&Delete"), QKeySequence(Qt::Key_Delete));
+    AddNew1 = item(Segment1, "AddNew1", QStringLiteral("Add &New"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    Insert1 = item(Segment1, "Insert1", QStringLiteral("&Insert"), QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    Segment1->addSeparator();
+    ValueUp1 = item(Segment1, "ValueUp1", QStringLiteral("Value &Up"), QKeySequence(Qt::Key_Q));
+    ValueDown1 = item(Segment1, "ValueDown1", QStringLiteral("Value &Down"), QKeySequence(Qt::Key_A));
+    Ramp1 = item(Segment1, "Ramp1", QStringLiteral("&Ramp"), QKeySequence(Qt::Key_R));
+
+    Show1 = menu("Show1", QStringLiteral("Sho&w"));
+    MainWindow1 = item(Show1, "MainWindow1", QStringLiteral("&Main Window"), QKeySequence(Qt::CTRL | Qt::Key_M));
+    Properties1 =
+        item(Show1, "Properties1", QStringLiteral("S&ession Properties"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    GraphicEditor1 =
+        item(Show1, "GraphicEditor1", QStringLiteral("&Graphic Editor"), QKeySequence(Qt::CTRL | Qt::Key_G));
+    PlaybackControl1 =
+        item(Show1, "PlaybackControl1", QStringLiteral("&Playback Control"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    UserWaveEditor1 =
+        item(Show1, "UserWaveEditor1", QStringLiteral("&User Wave Editor"), QKeySequence(Qt::CTRL | Qt::Key_W));
+    Show1->addSeparator();
+    ShowWindow1 = item(Show1, "ShowWindow1", QStringLiteral("Show Window"));
+
+    Help1 = menu("Help1", QStringLiteral("&Help"));
+    Contents1 = item(Help1, "Contents1", QStringLiteral("&Contents"));
+
+    connect(New1, &QAction::triggered, this, &TForm3::NewProc);
+    connect(Open1, &QAction::triggered, this, [] {
+        if (Form1)
+            Form1->OpenSession();
+    });
+    connect(Save1, &QAction::triggered, this, &TForm3::Save1Click);
+    connect(SaveAs1, &QAction::triggered, this, &TForm3::SaveAsProc);
+    connect(ImportPsx1, &QAction::triggered, this, &TForm3::ImportPsxProc);
+    connect(ImportMlp1, &QAction::triggered, this, &TForm3::ImportMlpProc);
+    connect(CloseEditor1, &QAction::triggered, this, &QWidget::close);
+    connect(Cut1, &QAction::triggered, this, &TForm3::Cut1Click);
+    connect(Copy1, &QAction::triggered, this, &TForm3::CopyProc);
+    connect(Paste1, &QAction::triggered, this, &TForm3::PasteProc);
+    connect(Delete1, &QAction::triggered, this, &TForm3::DeleteProc);
+    connect(AddNew1, &QAction::triggered, this, &TForm3::AddNewSeg);
+    connect(Insert1, &QAction::triggered, this, &TForm3::InsertProc);
+    connect(ValueUp1, &QAction::triggered, this, &TForm3::ValueUp);
+    connect(ValueDown1, &QAction::triggered, this, &TForm3::ValueDown);
+    connect(Ramp1, &QAction::triggered, this, &TForm3::RampClick);
+    connect(MainWindow1, &QAction::triggered, this, [] { showWindow(Form1); });
+    connect(Properties1, &QAction::triggered, this, [] {
+        if (Form1)
+            Form1->Properties1Click();
+    });
+    connect(GraphicEditor1, &QAction::triggered, this, [] {
+        if (Form8) {
+            Form8->setWindowState(Qt::WindowNoState);
+            showWindow(Form8);
+        }
+    });
+    connect(PlaybackControl1, &QAction::triggered, this, [] { showWindow(Form7); });
+    connect(UserWaveEditor1, &QAction::triggered, this, [] { showWindow(Form10); });
+    connect(ShowWindow1, &QAction::triggered, this, [] { showWindow(Form11); });
+    connect(Contents1, &QAction::triggered, this, [] { showHelp(kHelpContext); });
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this,
+            [this] { showHelp(StringGrid1->hasFocus() ? kGridHelpContext : kWindowHelpContext); });
+
+    // Procedures and windows not built yet; each leaves this list when its
+    // code is in. New waits for its save question: without it a modified
+    // session would be dropped unasked.
+    m_unbuilt = {New1, Open1, Save1, SaveAs1, ImportPsx1, ImportMlp1, Cut1, Copy1, Paste1, Delete1, AddNew1, Insert1};
+    for (QAction* action : {GraphicEditor1, PlaybackControl1, UserWaveEditor1, ShowWindow1})
+        action->setEnabled(false);
+
+    PlaybackLock::add(Session1->menuAction());
+    PlaybackLock::add(Segment1->menuAction());
+    PlaybackLock::add([self = QPointer<TForm3>(this)](bool locked) {
+        if (self)
+            self->lockCommands(locked);
+    });
+    lockCommands(PlaybackLock::locked());
+}
+
+void TForm3::lockCommands(bool locked)
+{
+    for (QMenu* menu : {Session1, Import1, Segment1}) {
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator() || action->menu())
+                continue;
+            const bool built = std::find(m_unbuilt.begin(), m_unbuilt.end(), action) == m_unbuilt.end();
+            action->setEnabled(built && !locked);
+        }
+    }
+}
+
+// ---- Start-up and settings --------------------------------------------------------
+
+void TForm3::FormCreate()
+{
+    LoadConfig();
+    setWindowTitle(editorTitle());
+    m_grid->resetSession([this] { m_model.Ses->SegCount = 1; });
+    FillDefSeg(1);
+}
+
+void TForm3::LoadConfig()
+{
+    const Settings settings;
+    LoadConfig(settings);
+}
+
+void TForm3::LoadConfig(const Settings& settings)
+{
+    const int x = settings.readInteger(QStringLiteral("F3x"), pos().x());
+    const int y = settings.readInteger(QStringLiteral("F3y"), pos().y());
+    const int w = settings.readInteger(QStringLiteral("F3w"), width());
+    // F3h is read for completeness of the record only: the height is fixed.
+    settings.readInteger(QStringLiteral("F3h"), height());
+    move(x, y);
+    resize(std::max(w, kMinWidth), height());
+    Maximized = settings.readBool(QStringLiteral("F3m"), false);
+}
+
+// ---- Cells and time texts ------------------------------------------------------------
+
+void TForm3::ChangeValue(int segment, int row)
+{
+    m_grid->ChangeValue(segment, row);
+}
+
+void TForm3::RefreshSegment(int segment)
+{
+    m_grid->RefreshSegment(segment);
+}
+
+void TForm3::FillDefSeg(int segment)
+{
+    m_grid->FillDefSeg(segment);
+}
+
+void TForm3::SesTimeComp(int n)
+{
+    if (!m_grid->inStep()) [[unlikely]] {
+        assert(false && "the grid's columns and SegCount differ");
+        m_grid->resetSession();
+    }
+    const TimeTexts texts = sessionTimeTexts(*m_model.Ses, m_model.Tables, n);
+    const QString start = QString::fromStdString(texts.start);
+    const QString total = QString::fromStdString(texts.total);
+    StaticText1->setText(start);
+    StaticText2->setText(total);
+    graphicEditor().setTimeTexts(start, total);
+}
+
+// ---- Value editing ----------------------------------------------------------------------
+
+void TForm3::valueStep(bool up)
+{
+    const GridRect sel = StringGrid1->selectionRect();
+    const int row = StringGrid1->currentRow();
+    Session& ses = *m_model.Ses;
+    const VisitedSegments visited = up ? valueUp(ses, m_model.Tables, sel.left, sel.right, row)
+                                       : valueDown(ses, m_model.Tables, sel.left, sel.right, row);
+    showVisited(*m_grid, visited, row);
+    if (visited.empty())
+        return;
+    if (TrackBar1->isVisible()) {
+        // The slider shows the row as it would on opening: the whole byte on
+        // the Freq rows, which use bit 7 as part of the index.
+        const QSignalBlocker silent(TrackBar1);
+        TrackBar1->setMaximum(sliderMaximum(m_model.Tables, row));
+        TrackBar1->setValue(sliderPosition(m_model.Tables, ses.Segments[visited.last], row));
+    }
+    if (row == fTime)
+        SesTimeComp(StringGrid1->currentSegment());
+}
+
+void TForm3::ValueUp()
+{
+    valueStep(true);
+}
+
+void TForm3::ValueDown()
+{
+    valueStep(false);
+}
+
+void TForm3::RampClick()
+{
+    const GridRect sel = StringGrid1->selectionRect();
+    const int row = StringGrid1->currentRow();
+    showVisited(*m_grid, toggleRamp(*m_model.Ses, sel.left, sel.right, row), row);
+}
+
+void TForm3::RepeatButton1Click()
+{
+    ValueUp();
+    graphicEditor().ChangeValue(StringGrid1->currentSegment(), StringGrid1->currentRow());
+    StringGrid1->setFocus();
+}
+
+void TForm3::RepeatButton2Click()
+{
+    ValueDown();
+    graphicEditor().ChangeValue(StringGrid1->currentSegment(), StringGrid1->currentRow());
+    StringGrid1->setFocus();
+}
+
+void TForm3::Button3Click()
+{
+    RampClick();
+    StringGrid1->setFocus();
+}
+
+void TForm3::TrackBar1Change()
+{
+    const GridRect sel = StringGrid1->selectionRect();
+    const int row = StringGrid1->currentRow();
+    showVisited(*m_grid,
+                writeSliderPosition(*m_model.Ses, m_model.Tables, sel.left, sel.right, row, TrackBar1->value()), row);
+}
+
+// ---- Mouse, selection and mirroring ---------------------------------------------------
+
+bool TForm3::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == m_client) {
+        if (e->type() == QEvent::Resize)
+            FormResize();
+        return false;
+    }
+    if (watched == StringGrid1) {
+        if (e->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(e)->isAutoRepeat())
+            StringGrid1KeyUp();
+        return false;
+    }
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        const auto* me = static_cast<QMouseEvent*>(e);
+        const QPoint at = me->position().toPoint();
+        const bool onCells = watched == StringGrid1->viewport();
+        int column = 0;
+        int row = 0;
+        if (onCells) {
+            const QModelIndex cell = StringGrid1->indexAt(at);
+            column = cell.isValid() ? cell.column() + 1 : -1;
+            row = cell.isValid() ? cell.row() + 1 : -1;
+        } else if (watched == StringGrid1->horizontalHeader()->viewport()) {
+            column = StringGrid1->horizontalHeader()->logicalIndexAt(at) + 1;
+        } else if (watched == StringGrid1->verticalHeader()->viewport()) {
+            row = StringGrid1->verticalHeader()->logicalIndexAt(at) + 1;
+        }
+        StringGrid1MouseDown(me->button(), column, row);
+        // Only a left press on the cells selects (and drags); Qt would select
+        // on any button and on the titles.
+        return !(onCells && me->button() == Qt::LeftButton);
+    }
+    case QEvent::MouseButtonRelease:
+        StringGrid1MouseUp();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TForm3::StringGrid1MouseDown(Qt::MouseButton button, int column, int row)
+{
+    StringGrid1->setFocus(Qt::MouseFocusReason);
+    if (column == 0 && row >= 1)
+        StringGrid1->setCurrentCell(StringGrid1->currentSegment(), row);
+    if (button == Qt::RightButton && !playbackBusy()) {
+        if (column >= 1 && row >= 1)
+            popUpSlider(column, row);
+        return;
+    }
+    TrackBar1->hide();
+}
+
+void TForm3::popUpSlider(int column, int row)
+{
+    const GridRect sel = StringGrid1->selectionRect();
+    if (StringGrid1->currentRow() != row || column < sel.left || column > sel.right)
+        StringGrid1->setCurrentCell(column, row);
+
+    // Under the cell, or right-aligned to it where it would leave the grid.
+    const QRect cell =
+        StringGrid1->visualRect(m_grid->index(row - 1, column - 1)).translated(StringGrid1->viewport()->pos());
+    const int width = TrackBar1->width();
+    int left = cell.x() + 2;
+    if (cell.x() + width > StringGrid1->width())
+        left = cell.x() + cell.width() - width + 2;
+    TrackBar1->move(StringGrid1->mapTo(m_client, QPoint(left, cell.y() + cell.height() + 3)));
+    {
+        const QSignalBlocker silent(TrackBar1);
+        TrackBar1->setMaximum(sliderMaximum(m_model.Tables, row));
+        TrackBar1->setValue(sliderPosition(m_model.Tables, m_model.Ses->Segments[column], row));
+    }
+    TrackBar1->show();
+    TrackBar1->raise();
+}
+
+void TForm3::StringGrid1SelectCell(int column, int row)
+{
+    postSyncSelection();
+    if (!SkipSync)
+        graphicEditor().moveGrid(column, row);
+    SesTimeComp(column);
+}
+
+void TForm3::StringGrid1MouseUp()
+{
+    graphicEditor().copySelection(StringGrid1->selectionRect());
+    postSyncSelection();
+}
+
+void TForm3::StringGrid1KeyUp()
+{
+    graphicEditor().copySelection(StringGrid1->selectionRect());
+    postSyncSelection();
+}
+
+// ---- Leaving the window and layout -----------------------------------------------------
+
+void TForm3::changeEvent(QEvent* e)
+{
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && !isActiveWindow())
+        FormDeactivate();
+    else if (e->type() == QEvent::WindowStateChange)
+        FormResize();
+}
+
+void TForm3::FormDeactivate()
+{
+    TrackBar1->hide();
+    recomputeAfterEdit();
+}
+
+bool TForm3::playbackBusy() const
+{
+    // The transport holds the lock from the start press (a delayed start
+    // included) until the stop; Ending covers a soft end's last buffers.
+    return PlaybackLock::locked() || m_model.Eng->Ending;
+}
+
+void TForm3::recomputeAfterEdit()
+{
+    if (playbackBusy())
+        return;
+    m_model.recompute();
+    if (Form1) {
+        Form1->CompActSesLength();
+        Form1->FillLabels();
+    }
+}
+
+void TForm3::FormResize()
+{
+    const Qt::WindowStates state = windowState();
+    if (!(state & Qt::WindowMinimized))
+        Maximized = state & Qt::WindowMaximized;
+    const int width = m_client->width();
+    StringGrid1->setGeometry(0, 0, width, m_gridHeight);
+    Panel1->setGeometry(0, m_gridHeight + kPanelGap, std::max(width, kPanelMinWidth), kPanelHeight);
+    for (QLabel* text : {StaticText1, StaticText2})
+        text->move(Panel1->contentsRect().right() - text->width(), text->y());
+}
+
+// ---- Session commands --------------------------------------------------------------------
 
 void TForm3::NewProc()
 {
     Session& ses = *m_model.Ses;
-    ses.Segments.fill(TSegRec{});
-    ses.Segments[1] = m_model.Tables.DefaultSegment;
+    m_grid->resetSession([&ses] {
+        ses.Segments.fill(TSegRec{});
+        ses.SegCount = 1;
+    });
+    FillDefSeg(1);
+    setWindowTitle(editorTitle() + QStringLiteral(" - []"));
     ses.SessionName.clear();
     ses.SessionDescription.clear();
     if (Form2) {
@@ -35,12 +581,15 @@ void TForm3::NewProc()
         Form2->setSessionDescription({});
     }
     ses.SesFileName.clear();
-    ses.SegCount = 1;
     if (Form1) {
         TForm1& main = *Form1;
         main.setWindowTitle(QString::fromLatin1(kVersionedTitle) + QStringLiteral(" - []"));
         TForm1::SetPosition(main.TrackBar1, 10);
         main.Label42->setText(QStringLiteral("1.0"));
+    }
+    SesTimeComp(1);
+    if (Form1) {
+        TForm1& main = *Form1;
         main.Edit1->clear();
         main.Edit3->clear();
         main.ToneWavName.clear();
@@ -70,16 +619,3 @@ void TForm3::Save1Click()
     else
         SaveProc();
 }
-
-bool TForm3::SaveProc()
-{
-    return false;
-}
-
-bool TForm3::SaveAsProc()
-{
-    return false;
-}
-
-void TForm3::ImportPsxProc() {}
-void TForm3::ImportMlpProc() {}

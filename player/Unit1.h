@@ -1,25 +1,92 @@
 #pragma once
 
 #include <QMainWindow>
+#include <vector>
 
+#include "player/GraphicEditorLink.h"
+
+class EditorGrid;
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSlider;
+class Settings;
+class SegmentGridModel;
+class TRepeatButton;
 struct PlayerModel;
 
-/// The spreadsheet editor. For now a shell: the window, the flag the main
-/// window reads, and the session commands that the main window's menu calls,
-/// which stand in for the real ones until those are built. GUI thread only.
+/// The spreadsheet editor: the open session as a grid, one column per segment
+/// and one row per field, with Value Up/Down, Ramp and a pop-up slider that
+/// sets one value over the selected segments. Edits change the records at
+/// once and reach playback when the window loses activation while nothing
+/// plays. It owns the grid model that the graphic editor's grid also views,
+/// and keeps that editor on its cell and selection. GUI thread only.
 class TForm3 final : public QMainWindow {
     Q_OBJECT
 public:
     explicit TForm3(PlayerModel& model);
+    ~TForm3() override;
 
-    /// Start-up's create step, right after construction.
+    /// Start-up's create step, right after construction: window settings, and
+    /// a session of one default segment.
     void FormCreate();
+    /// Reads the window's place and maximized flag (F3x, F3y, F3w, F3h, F3m).
+    void LoadConfig();
+    void LoadConfig(const Settings& settings);
 
     /// The window opens maximized (the settings keep it).
     bool Maximized = false;
 
-    /// A new session of one default segment. Stand-in: the model and the main
-    /// window's share of New, without the question and the editors' grids.
+    /// The grid model of the open session, shared with the graphic editor.
+    /// Every change of records shown in the grids goes through it.
+    SegmentGridModel& gridModel() const { return *m_grid; }
+
+    /// Set while the graphic editor, or a segment operation, moves this grid's
+    /// current cell from code: the move is then not mirrored back.
+    SyncFlag SkipSync;
+
+    // ---- Cells and time texts --------------------------------------------------
+
+    /// Rewrites cell (segment, row) and marks the session modified.
+    void ChangeValue(int segment, int row);
+    /// Rewrites segment's whole column; the modified mark is untouched.
+    void RefreshSegment(int segment);
+    /// Segments[segment] := the default segment, column rewritten.
+    void FillDefSeg(int segment);
+    /// Segment n's start time and the session's total time, here and in the
+    /// graphic editor.
+    void SesTimeComp(int n);
+
+    // ---- Value editing on the selection and the current row ---------------------
+
+    void ValueUp();
+    void ValueDown();
+    void RampClick();
+    /// The repeat buttons and Button3: the operation, then the grid takes the
+    /// keyboard.
+    void RepeatButton1Click();
+    void RepeatButton2Click();
+    void Button3Click();
+    /// A user's move of the pop-up slider: its position into every selected
+    /// segment of the current row.
+    void TrackBar1Change();
+
+    // ---- Leaving the window ----------------------------------------------------
+
+    /// Hides the slider and recomputes.
+    void FormDeactivate();
+    /// Brings the edits to the engine's per-segment values and the main
+    /// window's labels, unless a run is under way (playing or ending).
+    void recomputeAfterEdit();
+    /// Panel layout, and the maximized flag.
+    void FormResize();
+
+    // ---- Session commands ---------------------------------------------------------
+
+    /// A new session of one default segment. Stand-in: without the question
+    /// and the graphic editor's share.
     void NewProc();
     /// The Save menu item: SaveProc with a file name, else SaveAsProc.
     void Save1Click();
@@ -30,8 +97,85 @@ public:
     void ImportPsxProc();
     void ImportMlpProc();
 
+    // ---- Segment operations (stand-ins until they are built) ----------------------
+
+    void Cut1Click();
+    void CopyProc();
+    void PasteProc();
+    void DeleteProc();
+    void AddNewSeg();
+    void InsertProc();
+
+    // ---- Controls, named as the design names them ---------------------------------
+
+    EditorGrid* StringGrid1 = nullptr;
+    QFrame* Panel1 = nullptr;
+    TRepeatButton* RepeatButton2 = nullptr; // "Down (A)"
+    QLabel* Label1 = nullptr;               // "Value"
+    TRepeatButton* RepeatButton1 = nullptr; // "Up (Q)"
+    QPushButton* Button3 = nullptr;         // "Ramp (R)"
+    QLabel* StaticText1 = nullptr;          // segment start time
+    QLabel* StaticText2 = nullptr;          // session total time
+    QSlider* TrackBar1 = nullptr;           // the pop-up value slider
+
+    // ---- Menus -------------------------------------------------------------------------
+
+    QMenu* Session1 = nullptr;
+    QAction* New1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* SaveAs1 = nullptr;
+    QMenu* Import1 = nullptr;
+    QAction* ImportPsx1 = nullptr;
+    QAction* ImportMlp1 = nullptr;
+    QAction* CloseEditor1 = nullptr;
+    QMenu* Segment1 = nullptr;
+    QAction* Cut1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Paste1 = nullptr;
+    QAction* Delete1 = nullptr;
+    QAction* AddNew1 = nullptr;
+    QAction* Insert1 = nullptr;
+    QAction* ValueUp1 = nullptr;
+    QAction* ValueDown1 = nullptr;
+    QAction* Ramp1 = nullptr;
+    QMenu* Show1 = nullptr;
+    QAction* MainWindow1 = nullptr;
+    QAction* Properties1 = nullptr;
+    QAction* GraphicEditor1 = nullptr;
+    QAction* PlaybackControl1 = nullptr;
+    QAction* UserWaveEditor1 = nullptr;
+    QAction* ShowWindow1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Contents1 = nullptr;
+
+protected:
+    void changeEvent(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
 private:
+    void buildControls();
+    void buildMenus();
+    /// Enables the Session and Segment items that are built, unless locked.
+    void lockCommands(bool locked);
+    /// A press anywhere on the grid: column and row 0 are the titles, -1 lies
+    /// beside the cells.
+    void StringGrid1MouseDown(Qt::MouseButton button, int column, int row);
+    void StringGrid1SelectCell(int column, int row);
+    void StringGrid1MouseUp();
+    void StringGrid1KeyUp();
+    void popUpSlider(int column, int row);
+    void valueStep(bool up);
+    bool playbackBusy() const;
+
     PlayerModel& m_model;
+    SegmentGridModel* m_grid = nullptr;
+    QWidget* m_client = nullptr;
+    int m_gridHeight = 0;
+    /// Items whose procedures are not built yet: they stay disabled.
+    std::vector<QAction*> m_unbuilt;
+    int m_keptSegment = 1; // the current cell across a model reset
+    int m_keptRow = 1;
 };
 
 /// Created once at start-up.

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QPersistentModelIndex>
+#include <QTableView>
+#include <QTimer>
+
+#include "player/GraphicEditorLink.h"
+
+/// The editors' segment grid: a view on SegmentGridModel with the layout of a
+/// fixed string grid (row titles 80 px, columns 60 px, rows and header 18 px,
+/// "Seg. No." in the corner, no vertical scroll bar, horizontal scrolling per
+/// column) and its selection: one rectangle whose fixed corner is the current
+/// cell. A press, click or plain arrow key moves the current cell and selects
+/// it alone; a drag, Shift+click or Shift+arrow moves only the other corner.
+///
+/// Only left presses on cells reach the selection; the owning window handles
+/// every other press (headers included) itself. Keys that are not navigation
+/// are left to the window, so its menu shortcuts (plain Q, A, R, Del among
+/// them) are never taken by the view, also while they are disabled.
+///
+/// Cells are 1-based here: segment = column + 1, row = field. GUI thread only.
+class EditorGrid final : public QTableView {
+    Q_OBJECT
+
+public:
+    static constexpr int kTitleWidth = 80;
+    static constexpr int kColumnWidth = 60;
+    static constexpr int kRowHeight = 18;
+
+    explicit EditorGrid(QWidget* parent = nullptr);
+
+    /// The current cell; segment 1 and row 1 while there is none.
+    int currentSegment() const;
+    int currentRow() const;
+    /// Makes (segment, row) current, selected alone and scrolled into view;
+    /// a cell outside the grid changes nothing.
+    void setCurrentCell(int segment, int row);
+
+    /// The selected rectangle; the current cell alone when nothing is selected.
+    GridRect selectionRect() const;
+    /// Selects `rect` (clipped to the grid) without moving the current cell.
+    void setSelectionRect(const GridRect& rect);
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyboardSearch(const QString& search) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void extendTo(const QModelIndex& corner);
+    void dragTo(QPoint pos);
+    void autoScrollTick();
+    void paintCorner(QWidget* corner);
+
+    QPersistentModelIndex m_corner; // the selection's moving corner
+    bool m_dragging = false;
+    QPoint m_dragPos;               // last drag position, viewport coordinates
+    QTimer m_autoScroll{this};      // drag held beside the viewport
+    QWidget* m_cornerWidget = nullptr;
+};
