@@ -185,11 +185,15 @@ TForm1::TForm1(PlayerModel& model)
     buildControls();
     buildMenus();
     disableUnbuilt();
+    for (QWidget* control : std::initializer_list<QWidget*>{Button2, Button3, TrackBar1, BitBtn1})
+        PlaybackLock::add(control);
+    AudioOut1->OnStop = [this](QObject*) { AudioOut1Stop(); };
     m_model.Eng->setHost(this);
 }
 
 TForm1::~TForm1()
 {
+    AudioOut1->OnStop = nullptr;
     stopForExit();
     m_model.Eng->setHost(nullptr);
 }
@@ -414,8 +418,6 @@ void TForm1::disableUnbuilt()
     for (QAction* action : {New1, Open1, Save1, SaveAs1, ImportPsx1, ImportMlp1, ImportLNFfile1, ExportLNFfile1,
                             GraphicEditor1, PlaybackControl1, UserWaveEditor1, ShowWindow1})
         action->setEnabled(false);
-    for (QWidget* control : std::initializer_list<QWidget*>{Button1, BitBtn3})
-        control->setEnabled(false);
     SetOptions1->setEnabled(false); // until the options dialog is handed in
 }
 
@@ -728,19 +730,4 @@ void TForm1::keyPressEvent(QKeyEvent* e)
         return;
     }
     QMainWindow::keyPressEvent(e);
-}
-
-// ---- Wave output ------------------------------------------------------------------------
-
-bool TForm1::AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size)
-{
-    try {
-        return m_model.Eng->FillBuffer(Buffer, Size);
-    } catch (const IoError& e) {
-        // The producer runs inside the device's notifications: report once
-        // they are over, and end the run.
-        const QString text = messageText(e);
-        QMetaObject::invokeMethod(this, [text] { prompts().error(text); }, Qt::QueuedConnection);
-        return false;
-    }
 }

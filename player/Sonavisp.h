@@ -34,9 +34,9 @@ struct PlayerModel;
 /// widgets; FormCreate (called once by start-up) loads the tables. Holds the
 /// model by reference: the model outlives it. GUI thread only.
 ///
-/// The transport, the wav files and the interchange files are members of this
-/// class that live in files of their own; what they do not have yet is in
-/// StandIns.cpp.
+/// The transport (Transport.cpp), the wav files and the interchange files are
+/// members of this class that live in files of their own; what they do not
+/// have yet is in StandIns.cpp.
 class TForm1 final : public QMainWindow, public EngineHost {
     Q_OBJECT
 
@@ -101,15 +101,41 @@ public:
     void FormClose();
     void SaveConfig();
 
-    // ---- Transport (stand-ins until it is built) -----------------------------------
+    // ---- Transport (Transport.cpp) ----------------------------------------------------
+    // The caption of Button1 is the playback state: "Start" (idle), "Delayed"
+    // (start delay), "Stop" (playing), "Ending" (soft end), "Paused". The
+    // engine changes it only through its mailbox and its posted press.
 
-    /// A run (playback or export) is under way; the editors read it.
-    bool Playing = false;
-
+    /// Start/Stop: starts from "Start", cancels a pending start, resumes from
+    /// "Paused", begins the soft end from "Stop" (or stops at once without
+    /// one), stops at once from "Ending".
     void Button1Click();
+    /// Pause and resume, while Button1 is enabled and playback has begun.
     void BitBtn3Click();
+    /// Start delay tick: at its end opens the readers and the output.
     void Timer1Timer();
+    /// Display tick: moves the engine's mailbox texts into the windows.
     void Timer2Timer();
+    /// "No Tone Wav File selected !" / "No Backing Sound Wav File selected !"
+    /// when the session needs a wav file that is not chosen (tone first, one
+    /// message); false then.
+    bool CheckWavFilesAssigned();
+    /// Stops every kind of run, also a pending start: output silenced, timers
+    /// off, caption "Start", controls unlocked, status grid back to segment 1,
+    /// both readers closed. For the playback control's Stop too.
+    void stopPlaybackAtOnce();
+    /// Opens the readers the run's flags ask for (ToneWavOpen, BSWavOpen).
+    /// Throws IoError when one cannot be opened or holds no wav data.
+    void openFlaggedReaders();
+    /// Starts AudioOut1 (the engine renders its first buffers in the call).
+    /// When the device does not open or the first fills fail, reports why,
+    /// stops at once and gives false.
+    bool startOutput();
+
+    /// A run was started and not stopped yet; the editors read it.
+    bool Playing = false;
+    /// Timer1 ticks left of the start delay.
+    std::int32_t DelayTicks = 0;
 
     // ---- Wav files (WavFiles.cpp) ---------------------------------------------------
 
@@ -125,9 +151,6 @@ public:
     /// progress dialog; Cancel or a failure leaves no file and an earlier one
     /// of that name as it was.
     void RecSesToWavProc();
-    /// Every wav file the session needs is chosen; otherwise says which one
-    /// is missing (tone first) and gives false. Start and export ask it first.
-    bool CheckWavFilesAssigned();
 
     /// The header exports are written with (sizes 0 until a write patches them).
     WavHeader OutWavHdr{};
@@ -139,7 +162,9 @@ public:
 
     // ---- Wave output and engine host -------------------------------------------------
 
-    /// The wave output's producer: one buffer of the engine's output.
+    /// The wave output's producer: one buffer of the engine's output. A wav
+    /// file that fails to read ends the run: the fill gives false and the
+    /// transport reports the failure and stops once the notification is over.
     bool AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size);
     void PostStopPress() override;
     void ReapplyFadeOptions() override;
@@ -237,11 +262,19 @@ private:
     void disableUnbuilt();
     void stopForExit();
     void chooseWav(std::string& name, QLineEdit* edit);
+    // Transport.
+    void startPlayback();
+    void stopOrEnd();
+    void enginePress();
+    void reportFillError();
+    void AudioOut1Stop();
+    void setPaused(bool paused);
 
     PlayerModel& m_model;
     std::unique_ptr<UserWaveLists> m_userWaves;
     std::unique_ptr<ScreenSaverInhibitor> m_screenSaver;
     QPointer<QWidget> m_optionsDialog;
+    QString m_fillError; // a read failure of the fill, not reported yet
 };
 
 /// Created once at start-up; lives until the program ends.

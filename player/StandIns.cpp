@@ -17,14 +17,6 @@ void TForm1::OpenSessionDirectly()
         Form3->NewProc();
 }
 
-// ---- Transport -------------------------------------------------------------------
-
-void TForm1::Button1Click() {}
-void TForm1::BitBtn3Click() {}
-void TForm1::Timer1Timer() {}
-void TForm1::Timer2Timer() {}
-void TForm1::PostStopPress() {}
-
 // ---- Settings store: reads every window's geometry, so it runs before any
 // window is destroyed --------------------------------------------------------------
 

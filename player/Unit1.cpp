@@ -535,9 +535,7 @@ void TForm3::FormDeactivate()
 
 bool TForm3::playbackBusy() const
 {
-    // The transport holds the lock from the start press (a delayed start
-    // included) until the stop; Ending covers a soft end's last buffers.
-    return PlaybackLock::locked() || m_model.Eng->Ending;
+    return (Form1 && Form1->Playing) || m_model.Eng->Ending;
 }
 
 void TForm3::recomputeAfterEdit()

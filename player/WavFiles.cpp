@@ -114,20 +114,6 @@ void TForm1::Recordtowavfile1Click()
     RecSesToWavProc();
 }
 
-bool TForm1::CheckWavFilesAssigned()
-{
-    const SegParams& params = *m_model.Params;
-    if (params.NeedToneWav && ToneWavName.empty()) {
-        prompts().error(QStringLiteral("No Tone Wav File selected !"));
-        return false;
-    }
-    if (params.NeedBSWav && BSWavName.empty()) {
-        prompts().error(QStringLiteral("No Backing Sound Wav File selected !"));
-        return false;
-    }
-    return true;
-}
-
 void TForm1::RecSesToWavProc()
 {
     // The transport locks the export while a run is under way; the check also

@@ -52,6 +52,7 @@ struct Sheet : testing::Test {
     RecordingEditor editor;
     PlayerModel pm;
     Session& ses = *pm.Ses;
+    std::unique_ptr<TForm1> main;
     std::unique_ptr<TForm3> form;
     EditorGrid* grid = nullptr;
     QSlider* slider = nullptr;
@@ -59,6 +60,8 @@ struct Sheet : testing::Test {
     Sheet()
     {
         pm.Tables = syntheticTables();
+        main = std::make_unique<TForm1>(pm);
+        Form1 = main.get();
         form = std::make_unique<TForm3>(pm);
         Form3 = form.get();
         grid = form->StringGrid1;
@@ -76,6 +79,12 @@ struct Sheet : testing::Test {
         Form1 = nullptr;
         Form3 = nullptr;
         PlaybackLock::clear();
+    }
+    /// What the transport does at a start press and at the stop.
+    void playing(bool on)
+    {
+        PlaybackLock::set(on);
+        main->Playing = on;
     }
 
     void setSegments(int count)
@@ -178,10 +187,10 @@ TEST_F(Sheet, PopUpSliderHidesAndFollowsValueUpOnTheFreqRows)
     EXPECT_FALSE(slider->isVisible()) << "deactivation";
     activate(form.get());
 
-    PlaybackLock::set(true);
+    playing(true);
     click(2, fVolume, Qt::RightButton);
     EXPECT_FALSE(slider->isVisible()) << "while playing";
-    PlaybackLock::set(false);
+    playing(false);
 
     at(2, fFreq2To) = 140;
     click(2, fFreq2To, Qt::RightButton);
@@ -242,7 +251,7 @@ TEST_F(Sheet, WindowShortcutsWinOverTheFocusedGridAndStopWhileLocked)
     EXPECT_EQ(triggered, 3);
     EXPECT_EQ(grid->selectionRect(), (GridRect{2, fVolume, 2, fVolume})) << "the view did not select all";
 
-    PlaybackLock::set(true);
+    playing(true);
     key(grid, Qt::Key_Q, {}, "q");
     key(grid, Qt::Key_R, {}, "r");
     key(grid, Qt::Key_A, Qt::ControlModifier, "\x01");
@@ -250,7 +259,7 @@ TEST_F(Sheet, WindowShortcutsWinOverTheFocusedGridAndStopWhileLocked)
     EXPECT_EQ(at(2, fVolume), 5 | kRampFlag);
     EXPECT_EQ(triggered, 3);
     EXPECT_EQ(grid->selectionRect(), (GridRect{2, fVolume, 2, fVolume}));
-    PlaybackLock::set(false);
+    playing(false);
     EXPECT_TRUE(form->ValueUp1->isEnabled());
     EXPECT_FALSE(form->Paste1->isEnabled()) << "unlocking enables only what is built";
 }
@@ -269,9 +278,9 @@ TEST_F(Sheet, TimeTextsFollowTimeEditsAndEngineValuesWaitForDeactivation)
     EXPECT_EQ(editor.log.last(), "setTimeTexts Segment 3 start time: 2:00.0|Session total time: 5:01.5");
 
     EXPECT_EQ(ses.SegEnd[6], end) << "edits alone do not reach playback";
-    PlaybackLock::set(true);
+    playing(true);
     form->recomputeAfterEdit();
-    PlaybackLock::set(false);
+    playing(false);
     pm.Eng->Ending = true;
     form->recomputeAfterEdit();
     pm.Eng->Ending = false;
@@ -367,8 +376,7 @@ TEST_F(Sheet, WindowSettingsAndResizeKeepPlaceWidthAndMaximizedFlag)
 }
 TEST_F(Sheet, MainWindowOpensTheEditorAndShowsEditsAfterDeactivation)
 {
-    TForm1 main(pm);
-    Form1 = &main;
+    TForm1& main = *this->main;
     form->hide();
     form->Maximized = true;
     ASSERT_TRUE(main.SpreadsheetEditor1->isEnabled());
@@ -383,5 +391,4 @@ TEST_F(Sheet, MainWindowOpensTheEditorAndShowsEditsAfterDeactivation)
     EXPECT_EQ(main.Edit2->text(), "6:00");
     form->recomputeAfterEdit();
     EXPECT_EQ(main.Edit2->text(), "5:02");
-    Form1 = nullptr;
 }
