@@ -54,7 +54,10 @@ float Engine::GetNoiseVal()
     // Entries 5..8 are never used, so entry 4 is the newest.
     const auto r = static_cast<std::int32_t>(m_random.below(65535));
     const float x0 = NoiseXv[1], x1 = NoiseXv[2], x2 = NoiseXv[3], x3 = NoiseXv[4];
-    const float x4 = static_cast<float>(static_cast<ext>(r - 32768) / static_cast<ext>(kNoiseGain));
+    // One division of two floats (r - 32768 is exact in float) rounds the same
+    // in float as in long double: a 64-bit quotient is wide enough that its
+    // second rounding never differs. So it stays out of the x87 unit.
+    const float x4 = static_cast<float>(r - 32768) / kNoiseGain;
     const float y0 = NoiseYv[1], y1 = NoiseYv[2], y2 = NoiseYv[3], y3 = NoiseYv[4];
     const float out = static_cast<float>(static_cast<ext>(x0) + x4 + 4 * (static_cast<ext>(x1) + x3) +
                                          6 * static_cast<ext>(x2) - 0.2201292677L * y0 + 1.2062353665L * y1 -
@@ -92,7 +95,8 @@ ext Engine::heartBeatSample()
 void Engine::backingFrame(int frame)
 {
     // The generator runs on in every segment, whatever plays.
-    NoiseSample = static_cast<float>(static_cast<ext>(GetNoiseVal()) / 5);
+    // A fifth, as one division of floats (see GetNoiseVal).
+    NoiseSample = GetNoiseVal() / 5.0f;
 
     switch (m_session.Segments[ActSegment].BackingSound) {
     case 1:
