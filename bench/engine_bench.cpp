@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -25,7 +26,19 @@ struct Rig {
     std::unique_ptr<Engine> engine;
     std::vector<std::int16_t> buffer = std::vector<std::int16_t>(kBufferBytes / 2);
 
-    Rig() { engine = std::make_unique<Engine>(*session, tables, *params, *samples); }
+    Rig()
+    {
+        engine = std::make_unique<Engine>(*session, tables, *params, *samples);
+        // Wave w: the first w odd harmonics of a sine, so tables differ and
+        // cross-fades have something to do.
+        for (int w = 1; w <= kWaveTables; ++w)
+            for (int i = 0; i < kWaveLen; ++i) {
+                double v = 0;
+                for (int h = 1; h <= 2 * w - 1; h += 2)
+                    v += std::sin(2 * M_PI * h * i / kWaveLen) / h;
+                samples->WaveTables[w][i] = static_cast<std::int16_t>(std::lrint(26000 * v));
+            }
+    }
 
     void start()
     {
@@ -67,10 +80,36 @@ void shortSegments(Rig& rig)
     RecomputeSession(s, rig.tables, *rig.params);
 }
 
-void BM_short_segments(benchmark::State& state)
+/// Segments of 1.5 and 2.5 s with the given tone types in turn, noise backing
+/// and an even balance; `ramped` cross-fades both waves at every change.
+void soundSegments(Rig& rig, std::initializer_list<int> tones, bool ramped)
 {
-    Rig rig;
-    shortSegments(rig);
+    Session& s = *rig.session;
+    s.SegCount = 400;
+    const std::vector<int> cycle(tones);
+    for (int i = 1; i <= s.SegCount; ++i) {
+        TSegRec r = rig.tables.DefaultSegment;
+        r.Time = static_cast<std::uint8_t>(i % 2 ? 4 : 5);
+        r.Tone = static_cast<std::uint8_t>(cycle[i % cycle.size()]);
+        r.Freq1From = r.Freq1To = static_cast<std::uint8_t>(20 + i % 60);
+        r.Freq2From = r.Freq2To = static_cast<std::uint8_t>(30 + i % 50);
+        r.Pitch1 = static_cast<std::uint8_t>(10 + i % 30);
+        r.Pitch2 = static_cast<std::uint8_t>(12 + i % 30);
+        r.SGVol = 5;
+        r.Wave1 = static_cast<std::uint8_t>(1 + i % 15);
+        r.Wave2 = static_cast<std::uint8_t>(1 + (i + 7) % 15);
+        if (ramped && i > 1) {
+            r.Wave1 |= kRampFlag;
+            r.Wave2 |= kRampFlag;
+        }
+        r.BackingSound = 2;
+        s.Segments[i] = r;
+    }
+    RecomputeSession(s, rig.tables, *rig.params);
+}
+
+void run(benchmark::State& state, Rig& rig)
+{
     rig.start();
     std::int64_t frames = 0;
     for (auto _ : state) {
@@ -83,7 +122,38 @@ void BM_short_segments(benchmark::State& state)
     state.counters["x_realtime"] =
         benchmark::Counter(static_cast<double>(frames) / kFrameRate, benchmark::Counter::kIsRate);
 }
+
+void BM_short_segments(benchmark::State& state)
+{
+    Rig rig;
+    shortSegments(rig);
+    run(state, rig);
+}
 BENCHMARK(BM_short_segments)->Name("short_segments")->Unit(benchmark::kMicrosecond);
+
+/// Everything at once: four generators with FM and extra AM, cross-fades,
+/// noise, the output filter, both depths at 100.
+void BM_worst(benchmark::State& state)
+{
+    Rig rig;
+    soundSegments(rig, {18, 19, 24, 25, 26, 27}, true);
+    rig.engine->AMDepth = 0.5f;
+    rig.engine->AMBase = 0.5f;
+    rig.engine->FMDepth = 1;
+    rig.engine->AudioOutputFilter = true;
+    run(state, rig);
+}
+BENCHMARK(BM_worst)->Name("worst")->Unit(benchmark::kMicrosecond);
+
+/// A common session: SG1 and SG2 plain with binaural offsets, noise, the
+/// carrier at its default level, no filter.
+void BM_typical(benchmark::State& state)
+{
+    Rig rig;
+    soundSegments(rig, {4, 5, 9}, false);
+    run(state, rig);
+}
+BENCHMARK(BM_typical)->Name("typical")->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

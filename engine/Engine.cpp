@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/CellText.h"
+#include "engine/Generators.h"
 #include "engine/SampleTables.h"
 #include "engine/SegParams.h"
 #include "engine/ValueTables.h"
@@ -102,6 +103,12 @@ ShortText minSecText(std::int64_t secs)
     return t;
 }
 
+/// A sample beyond 16 bits clips rather than wrapping into the opposite sign.
+std::int16_t saturate16(std::int64_t s)
+{
+    return static_cast<std::int16_t>(std::clamp<std::int64_t>(s, INT16_MIN, INT16_MAX));
+}
+
 /// a + (b - a) x progress, worked in long double and stored as float.
 float glide(float start, float end, float progress)
 {
@@ -111,13 +118,16 @@ float glide(float start, float end, float progress)
 
 } // namespace
 
-Engine::Engine(Session& session, const ValueTables& tables, const SegParams& params, SampleTables& samples)
+Engine::Engine(Session& session, const ValueTables& tables, const SegParams& params, SampleTables& samples,
+               PseudoRandom& random)
     : m_session(session)
     , m_tables(tables)
     , m_params(params)
     , m_samples(samples)
     , m_host(&g_quietHost)
+    , m_random(random)
 {
+    BuildModSineTable();
     for (auto& text : DisplayTexts)
         text.reserve(kTextCapacity);
     for (auto& text : FreqTexts)
@@ -136,38 +146,81 @@ int Engine::lastSegment() const
     return std::clamp(m_session.SegCount, 1, kMaxSegments);
 }
 
-// ---- Slots of the sound generators, backing sound and mix ------------------
+// ---- Frame steps of the sound ------------------------------------------------
 //
-// Empty until the sound generators, backing sound and mix are built into them.
-// Each runs exactly where the frame order puts the step it stands for; the
-// empty bodies are inlined away. soundPulseStart is called from the pulse
-// channels' file and so is not inline.
+// The per-frame sound steps, inlined into the frame loop. The generators
+// (Generators.cpp) and the backing sound (Backing.cpp) are one call each per
+// frame; the carrier, mix and peak are worked out here.
 
-/// Start of a buffer, after the wav refill (tables that follow live sliders).
-inline void Engine::soundBufferStart() {}
-/// InitializeVars step 9: generators set for segment 1.
-inline void Engine::soundReset() {}
-/// InitializeVars step 13: balance and its automation for segment 1.
-inline void Engine::soundBalanceReset() {}
-/// Segment change step 2: generators prepared by the old and new tone type.
-inline void Engine::soundSegmentChange(int /*prevTone*/) {}
-/// Segment change step 5: balance targets from the new SGVol.
-inline void Engine::soundBalanceTargets() {}
-/// After the control steps of a block, before its frames: per-block factors.
-inline void Engine::soundBlockStart() {}
+/// Step 15 for one sample.
+inline void Engine::notePeak(std::int64_t s)
+{
+    const std::uint64_t magnitude = s < 0 ? 0 - static_cast<std::uint64_t>(s) : static_cast<std::uint64_t>(s);
+    if (magnitude > static_cast<std::uint64_t>(PeakLevel)) [[unlikely]] {
+        PeakLevel = static_cast<std::int32_t>(std::min<std::uint64_t>(magnitude, INT32_MAX));
+        send(DisplayTexts[0], intText(PeakLevel));
+    }
+}
+
 /// Frame steps 1-2: balance automation, generator switch steps.
-inline void Engine::soundFrameControl() {}
-/// Frame steps 4-5: noise, backing value and heart-beat player.
-inline void Engine::soundFrameBacking() {}
+inline void Engine::soundFrameControl()
+{
+    if (SGSwapMode != 0)
+        balanceAutomation();
+    if (SGSwitchPending)
+        switchSteps();
+}
+
+/// Frame steps 4-5: noise, backing value and heart-beat player; `frame` is the
+/// index in the buffer (and in BSWavBuf).
+inline void Engine::soundFrameBacking(int frame)
+{
+    backingFrame(frame);
+}
+
 /// Frame steps 8-15: pitch, generators, carrier, mix and peak; `frame` is the
-/// index in the buffer (and in ToneWavBuf/BSWavBuf). Silent until filled.
-inline void Engine::soundFrameMix(int /*frame*/, std::int16_t& /*left*/, std::int16_t& /*right*/) {}
+/// index in the buffer (and in ToneWavBuf).
+inline void Engine::soundFrameMix(int frame, std::int16_t& left, std::int16_t& right)
+{
+    // 8, 9, 11, 12.
+    generatorsFrame(frame);
 
-/// A sound channel (kSoundLeft or kSoundRight) started a pulse, or dropped one
-/// at its start: the side's pending generator switch completes here.
-void Engine::soundPulseStart(int /*channel*/) {}
+    // 10, 13. One index for both sides keeps the two carriers in phase.
+    const int i = ASCarrierPos;
+    ASCarrierPos += 1920; // 19 200 Hz: the index sequence repeats every 147 frames
+    if (ASCarrierPos >= kWaveLen)
+        ASCarrierPos -= kWaveLen;
+    const ext carrier = static_cast<ext>(m_samples.WaveTables[1][i]) * ASMaxLevel *
+                        (static_cast<ext>(CurIntensity) * ASIntensitySpan + ASZeroLevel);
+    ASOut[0] = static_cast<float>(carrier * ASEnv[0]);
+    ASOut[1] = static_cast<float>(carrier * ASEnv[1]);
 
-void Engine::MuteFilters() {}
+    // 14. The carrier joins after the filter, which would remove it.
+    const ext volume = CurVolume;
+    const ext toneVol = ToneVol;
+    const ext bsVol = BSVol;
+    const ext scale = AudioScale;
+    const ext gain = FadeGain;
+    float xl = static_cast<float>(((static_cast<ext>(SGOut[0]) + SGOut[2]) * volume * toneVol +
+                                   static_cast<ext>(BackOut[0]) * bsVol) *
+                                  scale);
+    float xr = static_cast<float>(((static_cast<ext>(SGOut[1]) + SGOut[3]) * volume * toneVol +
+                                   static_cast<ext>(BackOut[1]) * bsVol) *
+                                  scale);
+    // The two sides share nothing, so both filters can be in flight at once.
+    if (AudioOutputFilter) {
+        xl = FilterOutValSndL(xl);
+        xr = FilterOutValSndR(xr);
+    }
+    const std::int64_t sl = roundEven((static_cast<ext>(xl) + ASOut[0]) * gain);
+    const std::int64_t sr = roundEven((static_cast<ext>(xr) + ASOut[1]) * gain);
+
+    // 15. The peak sees the sum before saturation, so overflow still shows.
+    notePeak(sl);
+    notePeak(sr);
+    left = saturate16(sl);
+    right = saturate16(sr);
+}
 
 // ---- Rendering --------------------------------------------------------------
 
@@ -366,7 +419,7 @@ void Engine::renderFrames(std::int16_t* frames, int firstFrame)
         }
 
         // Frame steps 4-5.
-        soundFrameBacking();
+        soundFrameBacking(firstFrame + f);
 
         // 6. Pulse envelopes.
         envelopeFrame();

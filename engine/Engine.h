@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/Random.h"
 #include "engine/Session.h"
 #include "engine/WavFile.h"
 #include "platform/Arith.h"
@@ -68,9 +69,14 @@ enum class RunKind { Start, Export, Play };
 /// the state. Real fields are float, stored at every assignment; each expression
 /// is worked in long double. GUI thread only. Large (three 64 KiB buffers):
 /// allocate it once, on the heap.
+///
+/// The noise draws from `random`, the program's generator unless a caller
+/// (a test) hands in its own; it must outlive the engine. Constructing an
+/// engine builds ModSineTable if nobody has yet.
 class Engine {
 public:
-    Engine(Session& session, const ValueTables& tables, const SegParams& params, SampleTables& samples);
+    Engine(Session& session, const ValueTables& tables, const SegParams& params, SampleTables& samples,
+           PseudoRandom& random = ProgramRandom);
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
@@ -126,9 +132,23 @@ public:
     /// Applies PhaseType to the segment ActSegment, at once or as a glide.
     void SetPhaseType();
 
-    /// Clears the output and backing-sound filter histories (none exist until
-    /// the backing sound and output filter are built).
+    /// Clears the noise and output filter histories. Called before every run;
+    /// the order against InitializeVars does not matter.
     void MuteFilters();
+
+    // ---- Sound generators, backing sound and output filter ------------------
+
+    /// Switch one side's generators to ActSegment: gains, pitch modes, waves,
+    /// output modes and the phase alignment by the balance choices; the last
+    /// side to switch starts the balance automation.
+    void ChangeSGParamsL();
+    void ChangeSGParamsR();
+    /// Advances the noise generator by one sample and returns it (low-passed
+    /// white noise on the scale of 16-bit samples).
+    float GetNoiseVal();
+    /// One sample through the left or right output low-pass (8 kHz, gain 0.7).
+    float FilterOutValSndL(float x);
+    float FilterOutValSndR(float x);
 
     // ---- Options and sliders (written by the windows' handlers) -----------
 
@@ -143,6 +163,16 @@ public:
     float ASZeroLevel = 0;     // fraction of ASMaxLevel left at intensity 0
     float ASIntensitySpan = 1; // 1 - ASZeroLevel
     float SesLengthFactor = 1; // session length slider / 10
+    // The main window's sliders, at their design positions until a handler
+    // writes them: AM 50, FM 20, tone/backing 50, heart beat/backing wav 50.
+    float AMDepth = 0.25f;  // AM slider / 200, 0..0.5
+    float AMBase = 0.75f;   // 1 - AMDepth
+    float FMDepth = 0.2f;   // FM slider / 100, octaves 0..1; read at buffer starts
+    float ToneVol = 0.5f;   // (100 - tone/backing slider) / 100
+    float BSVol = 0.5f;     // tone/backing slider / 100
+    float HBeatVol = 0.5f;  // (100 - heart beat/backing wav slider) / 100
+    float BSWavVol = 0.5f;  // heart beat/backing wav slider / 100
+    bool AudioOutputFilter = false; // the options' "Audio Output Filter" box, read every frame
 
     // ---- Frame and control blocks -----------------------------------------
 
@@ -210,6 +240,43 @@ public:
     std::array<float, 2> ASEnv{};   // light left, right
     std::array<float, 2> GateEnv{}; // sound left, right
 
+    // ---- Sound generators (index g: 0 SG1 left, 1 SG1 right, 2 SG2 left,
+    // 3 SG2 right; left ones follow sound channel kSoundLeft) ----------------
+
+    float SG1VolL = 0, SG1VolR = 0, SG2VolL = 0, SG2VolR = 0; // gains 0..1
+    float SG1VolTarget = 0, SG2VolTarget = 0; // gains of the segment being switched to
+    /// Balance automation: 0 none, 1 SG1 to SG2 over SGSwapLen, 2 SG2 to SG1
+    /// over SGSwapLen, 15 and 25 the same in 220500 frames.
+    std::int32_t SGSwapMode = 0;
+    std::int64_t SGSwapCounter = 0; // frames left
+    std::int64_t SGSwapLen = 0;     // frames of an over-the-segment automation
+    std::array<float, 4> SGStep{};  // wave-table step per frame
+    std::array<float, 4> SGPhase{}; // read position, 0 <= p < 4410
+    std::array<std::int32_t, 4> WavePos{}; // index read in the current frame, 0..4410
+    std::array<std::uint8_t, 4> SGWave{};   // wave table 1..19; another value is silent
+    std::array<std::uint8_t, 4> PrevWave{}; // the previous segment's wave
+    std::array<bool, 4> WaveRamping{};      // cross-fade PrevWave -> SGWave over the segment
+    /// 0 the previous segment's pitch (switch pending), 1 constant, 2 ramp, 3 relative.
+    std::array<std::uint8_t, 4> PitchMode{};
+    std::array<std::uint8_t, 4> SGMode{}; // output mode 0..5
+    bool SGSwitchPending = false;
+    std::uint8_t SGSwitchStateL = 0, SGSwitchStateR = 0; // 0, 11, 12, 21, 51, 52
+    std::array<bool, 4> SGSwitched{};
+    std::array<float, 4> SGOut{}; // this frame's output of each generator
+
+    // ---- Backing sound and output filter ------------------------------------
+
+    std::array<float, 9> NoiseXv{}, NoiseYv{}; // noise low-pass, entries 0..4
+    std::array<float, 9> FiltLXv{}, FiltLYv{}; // left output low-pass
+    std::array<float, 9> FiltRXv{}, FiltRYv{}; // right output low-pass
+    float NoiseSample = 0;        // this frame's noise, a fifth of the generator's
+    std::array<float, 2> BackOut{}; // this frame's backing value, left and right
+
+    // ---- AudioStrobe carrier and mix ----------------------------------------
+
+    std::int32_t ASCarrierPos = 0; // carrier index into wave table 1, 0..4409
+    std::array<float, 2> ASOut{};  // this frame's carriers, left and right
+
     // ---- Looping wav files and buffers -------------------------------------
 
     bool ToneWavOpen = false; // this run plays the tone wav
@@ -242,8 +309,9 @@ private:
     void pulseDutyChange();
     inline void envelopeFrame();
 
-    // Slots of the sound generators, backing sound and mix, empty for now;
-    // Engine.cpp says where each one runs.
+    // Sound generators, backing sound and mix: the steps that the frame, the
+    // block, the segment change and the reset call. Engine.cpp says where each
+    // one runs.
     void soundBufferStart();
     void soundReset();
     void soundBalanceReset();
@@ -251,9 +319,31 @@ private:
     void soundBalanceTargets();
     void soundPulseStart(int channel);
     void soundBlockStart();
-    void soundFrameControl();
-    void soundFrameBacking();
-    void soundFrameMix(int frame, std::int16_t& left, std::int16_t& right);
+    inline void soundFrameControl();
+    inline void soundFrameBacking(int frame);
+    inline void soundFrameMix(int frame, std::int16_t& left, std::int16_t& right);
+    inline void notePeak(std::int64_t s);
+
+    // Generators.cpp.
+    void balanceAutomation();
+    void switchSteps();
+    void switchSide(int side, std::uint8_t& state);
+    void applySwitch(int g);
+    void changeSide(int side);
+    void startAutomation();
+    bool atZeroCrossing(int g) const;
+    float& gain(int g);
+    void planGenerator(int g);
+    void generatorsFrame(int frame);
+    template <int g>
+    float& gainOf();
+    template <int g>
+    void pitchStep(ext progress);
+    template <int g>
+    void outputStep(int frame, ext progress);
+    // Backing.cpp.
+    void backingFrame(int frame);
+    ext heartBeatSample();
 
     Session& m_session;
     const ValueTables& m_tables;
@@ -262,6 +352,31 @@ private:
     EngineHost* m_host;
     std::int64_t m_segStart = 0; // SegEnd[ActSegment - 1], set at every block
     std::int64_t m_segLen = 1;   // frames of segment ActSegment, at least 1
+    PseudoRandom& m_random;
+    /// 2^(ModSineTable[i] x FMDepth) for i = 0..999, built for m_fmDepth.
+    std::array<float, 1000> m_fmTable{};
+    float m_fmDepth = 0;
+    bool m_fmBuilt = false;
+    /// This block's AM and FM factors by side (0 left, 1 right) and source
+    /// (ModPhase, LightPhase[1], LightPhase[2], LightPhase[3]).
+    ext m_am[2][4]{};
+    float m_fm[2][4]{};
+    /// How each generator's step is formed, worked out from its pitch mode and
+    /// the tone type whenever either changes (block starts and switches).
+    struct PitchPlan {
+        std::uint8_t kind = 0; // see Generators.cpp
+        std::uint8_t add = 0;  // binaural offset: 0 none, 1 Freq 1, 2 Freq 2
+        std::uint8_t fm = 4;   // FM source, 4 none
+        std::uint8_t rel = 0;  // the SG1 that a relative step follows
+        float base = 0; // every input is a float field
+        float slope = 0;
+    };
+    std::array<PitchPlan, 4> m_pitch{};
+    /// Each generator's wave and previous wave (silence for an unset one).
+    std::array<const std::int16_t*, 4> m_wave{};
+    std::array<const std::int16_t*, 4> m_prevWave{};
+    /// Segment 1's over-the-segment balance still needs its length.
+    bool m_balanceLenPending = false;
 };
 
 // Per frame, so it lives here to be inlined into the frame loop.
@@ -287,9 +402,11 @@ inline void Engine::envelopeFrame()
             break;
         }
     }
-    const ext step = ASEnvStep;
-    ASEnv[0] = static_cast<float>(static_cast<ext>(ASEnvCount[kLightLeft]) * step);
-    ASEnv[1] = static_cast<float>(static_cast<ext>(ASEnvCount[kLightRight]) * step);
-    GateEnv[0] = static_cast<float>(static_cast<ext>(ASEnvCount[kSoundLeft]) * step);
-    GateEnv[1] = static_cast<float>(static_cast<ext>(ASEnvCount[kSoundRight]) * step);
+    // A count (exact in float) times the step is one product of two floats,
+    // which rounds the same in float as in long double.
+    const float step = ASEnvStep;
+    ASEnv[0] = static_cast<float>(ASEnvCount[kLightLeft]) * step;
+    ASEnv[1] = static_cast<float>(ASEnvCount[kLightRight]) * step;
+    GateEnv[0] = static_cast<float>(ASEnvCount[kSoundLeft]) * step;
+    GateEnv[1] = static_cast<float>(ASEnvCount[kSoundRight]) * step;
 }

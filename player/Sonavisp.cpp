@@ -27,6 +27,7 @@
 #include <cmath>
 
 #include "components/AudioIO.h"
+#include "engine/Generators.h"
 #include "dialogs/DialogKit.h"
 #include "dialogs/Unit13.h"
 #include "dialogs/Unit5.h"
@@ -483,7 +484,7 @@ bool TForm1::FormCreate(const LaunchInfo& launch)
     FillWaveHeader();
     m_model.UserWavesDir = appDir + "/User_Waves/";
     setHelpFile(QFile::decodeName(QByteArray::fromStdString(appDir + "/Lumisono.hlp")));
-    BuildModSineTable(ModSineTable);
+    BuildModSineTable();
     SearchPcmDir(m_model.UserWavesDir);
     return true;
 }
@@ -621,9 +622,10 @@ void TForm1::TrackBar1Change()
 
 void TForm1::TrackBar2Change()
 {
+    Engine& eng = *m_model.Eng;
     const int p = TrackBar2->value();
-    AMDepth = static_cast<float>(static_cast<ext>(p) / 200);
-    AMBase = static_cast<float>(1 - static_cast<ext>(AMDepth));
+    eng.AMDepth = static_cast<float>(static_cast<ext>(p) / 200);
+    eng.AMBase = static_cast<float>(1 - static_cast<ext>(eng.AMDepth));
     Label3->setText(QStringLiteral("AM Depth: %1").arg(p));
     m_model.Ses->SesModified = true;
 }
@@ -635,26 +637,29 @@ void TForm1::TrackBar3Change()
 
 void TForm1::RecompHBeatToBSWavVol()
 {
+    Engine& eng = *m_model.Eng;
     const int p = TrackBar3->value();
-    HBeatVol = static_cast<float>(static_cast<ext>(100 - p) / 100);
-    BSWavVol = static_cast<float>(static_cast<ext>(p) / 100);
+    eng.HBeatVol = static_cast<float>(static_cast<ext>(100 - p) / 100);
+    eng.BSWavVol = static_cast<float>(static_cast<ext>(p) / 100);
     Label10->setText(QStringLiteral("H Beat/BS Wav Vol.: %1/%2").arg(100 - p).arg(p));
     m_model.Ses->SesModified = true;
 }
 
 void TForm1::TrackBar4Change()
 {
+    Engine& eng = *m_model.Eng;
     const int p = TrackBar4->value();
-    ToneVol = static_cast<float>(static_cast<ext>(100 - p) / 100);
-    BSVol = static_cast<float>(static_cast<ext>(p) / 100);
+    eng.ToneVol = static_cast<float>(static_cast<ext>(100 - p) / 100);
+    eng.BSVol = static_cast<float>(static_cast<ext>(p) / 100);
     Label4->setText(QStringLiteral("Tone/BS Volume: %1/%2").arg(100 - p).arg(p));
     m_model.Ses->SesModified = true;
 }
 
 void TForm1::TrackBar5Change()
 {
+    Engine& eng = *m_model.Eng;
     const int p = TrackBar5->value();
-    FMDepth = static_cast<float>(static_cast<ext>(p) / 100);
+    eng.FMDepth = static_cast<float>(static_cast<ext>(p) / 100);
     Label9->setText(QStringLiteral("FM Depth: %1").arg(p));
     m_model.Ses->SesModified = true;
 }

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "engine/Engine.h"
-#include "player/ModSineTable.h"
 
 class QAction;
 class QComboBox;
@@ -172,20 +171,6 @@ public:
 
     /// The options dialog that "&Set Options..." shows; null disables the item.
     void setOptionsDialog(QWidget* dialog);
-
-    // ---- Values the sliders set, read by the sound generators -----------------------
-
-    float AMDepth = 0.25f; // TrackBar2 / 200
-    float AMBase = 0.75f;  // 1 - AMDepth
-    float FMDepth = 0.2f;  // TrackBar5 / 100
-    float ToneVol = 0.5f;  // (100 - TrackBar4) / 100
-    float BSVol = 0.5f;    // TrackBar4 / 100
-    float HBeatVol = 0.5f; // (100 - TrackBar3) / 100
-    float BSWavVol = 0.5f; // TrackBar3 / 100
-    /// Built by FormCreate.
-    ModSine ModSineTable{};
-    /// The options' "Audio Output Filter" box, read by the engine.
-    bool OutputFilter = false;
 
     /// Full paths of the chosen tone and backing-sound wav files, "" for none.
     std::string ToneWavName;

@@ -78,7 +78,7 @@ int startUp(const LaunchInfo& launch)
     // The two small dialogs that the main window opens stay on top of it.
     windows.add(Form2, new TForm2(main));
     windows.add(Form3, new TForm3(*model))->FormCreate();
-    main->setOptionsDialog(windows.add(Form4, new TForm4(*model->Eng, main->OutputFilter, model->Folders,
+    main->setOptionsDialog(windows.add(Form4, new TForm4(*model->Eng, model->Eng->AudioOutputFilter, model->Folders,
                                                          *main->AudioOut1, model->AppDir)));
     windows.add(Form7, new TForm7(*model))->FormCreate();
     windows.add(Form8, new TForm8(*model))->FormCreate();

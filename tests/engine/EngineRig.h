@@ -1,11 +1,13 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "TestTables.h"
 #include "engine/Engine.h"
@@ -26,7 +28,8 @@ struct EngineRig {
     std::unique_ptr<Session> session = std::make_unique<Session>();
     std::unique_ptr<SegParams> params = std::make_unique<SegParams>();
     std::unique_ptr<SampleTables> samples = std::make_unique<SampleTables>();
-    std::unique_ptr<Engine> owned = std::make_unique<Engine>(*session, tables, *params, *samples);
+    PseudoRandom random; // each rig draws its own noise, from state 0
+    std::unique_ptr<Engine> owned = std::make_unique<Engine>(*session, tables, *params, *samples, random);
     Engine& e = *owned;
     StopCounter host;
     std::array<std::int16_t, kOutBufBytes / 2> buf{};
@@ -80,6 +83,44 @@ struct EngineRig {
     {
         while (e.SesSamplePos < frame && block()) {
         }
+    }
+
+    /// Wave tables to listen to, and a mix of the generators alone at full
+    /// level without carrier: wave 1 the carrier's exact sine, 3 the index
+    /// itself, 4 a triangle (zero at 0 and 2205), 5 a constant 32000, 6 the
+    /// sine upside down; the heart beat counts 1, 2, 3 ...
+    void soundSetUp()
+    {
+        for (int i = 0; i < kWaveLen; ++i) {
+            auto& w = samples->WaveTables;
+            w[1][i] = static_cast<std::int16_t>(std::lrint(32767 * std::sin(2 * M_PI * i / kWaveLen)));
+            w[3][i] = static_cast<std::int16_t>(i);
+            const int t = i < 1103 ? i : i < 3308 ? 2205 - i : i - 4410;
+            w[4][i] = static_cast<std::int16_t>(t * 29);
+            w[5][i] = 32000;
+            w[6][i] = static_cast<std::int16_t>(-w[1][i]);
+        }
+        for (int i = 0; i < kHeartBeatLen; ++i)
+            samples->HeartBeatPcm[i] = static_cast<std::int16_t>(i + 1);
+        e.ASMaxLevel = 0;
+        e.AudioScale = 1;
+        e.ToneVol = 1;
+        e.BSVol = 0;
+    }
+
+    /// Renders `frames` frames in calls of `bytes`; the samples, left and right
+    /// interleaved, up to where the run stopped.
+    std::vector<std::int16_t> render(std::int64_t frames, int bytes = 4096)
+    {
+        std::vector<std::int16_t> out;
+        while (static_cast<std::int64_t>(out.size()) < 2 * frames) {
+            const bool more = e.ComputeOutPut(buf.data(), bytes);
+            out.insert(out.end(), buf.begin(), buf.begin() + bytes / 2);
+            if (!more)
+                break;
+        }
+        out.resize(std::min<std::size_t>(out.size(), 2 * frames));
+        return out;
     }
 };
 

@@ -101,11 +101,11 @@ TEST_F(MainWindow, SessionSlidersSetTheirValuesAndMarkTheSessionModified)
         std::vector<std::pair<float*, float>> values;
     };
     const Case cases[] = {
-        {form->TrackBar2, form->Label3, "AM Depth: 30", {{&form->AMDepth, 0.15f}, {&form->AMBase, 0.85f}}},
-        {form->TrackBar5, form->Label9, "FM Depth: 30", {{&form->FMDepth, 0.3f}}},
-        {form->TrackBar4, form->Label4, "Tone/BS Volume: 70/30", {{&form->ToneVol, 0.7f}, {&form->BSVol, 0.3f}}},
+        {form->TrackBar2, form->Label3, "AM Depth: 30", {{&form->model().Eng->AMDepth, 0.15f}, {&form->model().Eng->AMBase, 0.85f}}},
+        {form->TrackBar5, form->Label9, "FM Depth: 30", {{&form->model().Eng->FMDepth, 0.3f}}},
+        {form->TrackBar4, form->Label4, "Tone/BS Volume: 70/30", {{&form->model().Eng->ToneVol, 0.7f}, {&form->model().Eng->BSVol, 0.3f}}},
         {form->TrackBar3, form->Label10, "H Beat/BS Wav Vol.: 70/30",
-         {{&form->HBeatVol, 0.7f}, {&form->BSWavVol, 0.3f}}},
+         {{&form->model().Eng->HBeatVol, 0.7f}, {&form->model().Eng->BSWavVol, 0.3f}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.toStdString());

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "engine/Generators.h"
+
 #include <unistd.h>
 
 #include <QComboBox>
@@ -121,8 +123,8 @@ TEST_F(StartUp, FormCreateSetsFoldersTablesAndUserWavesWithoutMarkingTheSession)
     EXPECT_EQ(helpFile().toStdString(), program.string() + "/Lumisono.hlp");
     EXPECT_FALSE(model.Ses->SesModified) << "nothing ran a change handler";
     EXPECT_FALSE(model.Tables.ToneNames[1].empty());
-    EXPECT_EQ(form.ModSineTable[250], 1.0f);
-    EXPECT_EQ(form.ModSineTable[750], -1.0f);
+    EXPECT_EQ(ModSineTable[250], 1.0f);
+    EXPECT_EQ(ModSineTable[750], -1.0f);
     EXPECT_GE(form.ComboBox1->findText("Mine"), 0);
     EXPECT_EQ(form.ComboBox4->currentText(), "Sine");
     fs::current_path(root);

@@ -45,7 +45,7 @@ struct Transport : ::testing::Test {
     std::unique_ptr<TForm1> form = std::make_unique<TForm1>(model);
     std::unique_ptr<TForm3> editor = std::make_unique<TForm3>(model);
     std::unique_ptr<TForm4> options =
-        std::make_unique<TForm4>(eng, form->OutputFilter, model.Folders, *form->AudioOut1, "/tmp");
+        std::make_unique<TForm4>(eng, eng.AudioOutputFilter, model.Folders, *form->AudioOut1, "/tmp");
     std::unique_ptr<TForm7> control = std::make_unique<TForm7>(model);
     const fs::path wav = fs::temp_directory_path() / ("lumi-transport-" + std::to_string(::getpid()) + ".wav");
 

@@ -1,0 +1,717 @@
+// The four wave-table sound generators: output modes, balance and pitch rules
+// by tone type, the click-free switch into a new segment, and the per-frame
+// generator steps (pitch, read and advance, live noise, outputs, extra AM).
+
+#include "engine/Generators.h"
+
+#include <cmath>
+
+#include "engine/Engine.h"
+#include "engine/SampleTables.h"
+#include "engine/SegParams.h"
+
+std::array<float, 1001> ModSineTable{};
+
+void BuildModSineTable()
+{
+    static bool built = false;
+    if (built)
+        return;
+    for (int i = 0; i <= 1000; ++i)
+        ModSineTable[i] = static_cast<float>(std::sin(static_cast<ext>(i) * 0.0062831853071795865L));
+    built = true;
+}
+
+float TwoToX(float x)
+{
+    return static_cast<float>(std::exp(static_cast<ext>(x) * 0.693147180559945309417232121458176568L));
+}
+
+namespace {
+
+constexpr int kToneTypes = 27;
+
+bool isTone(int tone)
+{
+    return tone >= 1 && tone <= kToneTypes;
+}
+
+/// Tone types whose SG1 follows the sound pulses.
+bool gated(int tone)
+{
+    return tone == 1 || tone == 2 || tone == 7 || (tone >= 16 && tone <= 19);
+}
+
+/// Output modes of SG1 and SG2 by tone type: 0 off, 1 wave x gate, 2 wave,
+/// 3 tone wav x gate, 4 tone wav x AM, 5 wave x AM. Row 0 is any tone type
+/// outside 1..27: silent.
+constexpr std::uint8_t kModes[kToneTypes + 1][2] = {
+    {0, 0},                                         //
+    {1, 0}, {1, 1}, {2, 0}, {2, 2}, {2, 2}, {2, 2}, // 1-6
+    {1, 1}, {2, 1}, {2, 2}, {3, 0}, {3, 0}, {4, 0}, // 7-12
+    {4, 0}, {5, 5}, {5, 5}, {1, 1}, {1, 1}, {1, 1}, // 13-18
+    {1, 1}, {5, 5}, {5, 5}, {5, 5}, {2, 0}, {2, 2}, // 19-24
+    {2, 2}, {2, 2}, {2, 2},                         // 25-27
+};
+
+const std::uint8_t* modesOf(int tone)
+{
+    return kModes[isTone(tone) ? tone : 0];
+}
+
+/// Gains of SG1 and SG2 by SGVol 1..13 and the automation that starts when a
+/// switch completes (0 none).
+struct Balance {
+    float sg1, sg2;
+    std::int32_t swapMode;
+};
+constexpr Balance kBalance[14] = {
+    {0, 0, 0},
+    {0, 1, 2},
+    {1, 0, 1},
+    {0, 1, 25},
+    {1, 0, 15},
+    {0.5f, 0.5f, 0},
+    {4.0f / 7, 3.0f / 7, 0},
+    {2.0f / 3, 1.0f / 3, 0},
+    {0.8f, 0.2f, 0},
+    {1, 0, 0},
+    {3.0f / 7, 4.0f / 7, 0},
+    {1.0f / 3, 2.0f / 3, 0},
+    {0.2f, 0.8f, 0},
+    {0, 1, 0},
+};
+constexpr std::int64_t kTimedSwap = 220500; // five seconds
+
+bool isBalance(int sgvol)
+{
+    return sgvol >= 1 && sgvol <= 13;
+}
+
+/// SGVol choices whose balance leans on SG1 (a) or on SG2 (b): between two
+/// of a kind the silent generator takes over the audible one's position.
+bool leansSg1(int v)
+{
+    return v == 1 || v == 3 || (v >= 6 && v <= 9);
+}
+bool leansSg2(int v)
+{
+    return v == 2 || v == 4 || (v >= 10 && v <= 13);
+}
+
+// Modulation sources of the AM and FM factors, the second index of m_am/m_fm.
+constexpr std::uint8_t kMod = 0; // ModPhase
+constexpr std::uint8_t kLP1 = 1; // LightPhase[1], the right light
+constexpr std::uint8_t kLP2 = 2; // LightPhase[2], the left sound channel
+constexpr std::uint8_t kLP3 = 3; // LightPhase[3], the right sound channel
+constexpr std::uint8_t kNoSource = 4;
+
+// Pitch bases.
+constexpr std::uint8_t kNoRule = 0; // the step stays as it is
+constexpr std::uint8_t kB1 = 1;     // Pitch 1
+constexpr std::uint8_t kB2 = 2;     // Pitch 2
+constexpr std::uint8_t kSg1 = 3;    // this side's SG1 step
+// Binaural offsets.
+constexpr std::uint8_t kF1 = 1; // + 0.1 x CurFreq1
+constexpr std::uint8_t kF2 = 2; // + 0.1 x CurFreq2
+
+/// A generator's step: FM(fm) x (base + offset).
+struct PitchRule {
+    std::uint8_t base = kNoRule;
+    std::uint8_t add = 0;
+    std::uint8_t fm = kNoSource;
+};
+using PitchRow = std::array<PitchRule, kToneTypes + 1>;
+
+struct ToneRule {
+    std::initializer_list<int> tones;
+    PitchRule rule;
+};
+
+constexpr PitchRow pitchRow(std::initializer_list<ToneRule> rules)
+{
+    PitchRow row{};
+    for (const ToneRule& r : rules)
+        for (int tone : r.tones)
+            row[tone] = r.rule;
+    return row;
+}
+
+constexpr PitchRow kPitchRules[4] = {
+    // SG1 left
+    pitchRow({{{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}, {kB1}},
+              {{18, 20}, {kB1, 0, kMod}},
+              {{19, 22}, {kB1, 0, kLP1}},
+              {{21}, {kB1, 0, kLP2}},
+              {{23, 24, 25, 26, 27}, {kB1, 0, kLP3}}}),
+    // SG1 right
+    pitchRow({{{1, 2, 7, 14, 15, 16, 17}, {kB1}},
+              {{3, 4, 5, 8, 9}, {kB1, kF1}},
+              {{6}, {kB2}},
+              {{18, 20}, {kB1, 0, kMod}},
+              {{19, 22}, {kB1, 0, kLP1}},
+              {{21}, {kB1, 0, kLP3}},
+              {{23, 24, 25, 26, 27}, {kB1, kF1, kLP3}}}),
+    // SG2 left
+    pitchRow({{{1, 2, 3, 5, 7, 8, 9, 14, 15, 16, 17}, {kB2}},
+              {{4}, {kB2, kF2}},
+              {{6}, {kSg1, kF1}},
+              {{18, 20}, {kB2, 0, kMod}},
+              {{19, 22}, {kB2, 0, kLP1}},
+              {{21, 23, 24, 25}, {kB2, 0, kLP2}},
+              {{26, 27}, {kB2, kF2, kLP2}}}),
+    // SG2 right
+    pitchRow({{{1, 2, 4, 7, 8, 14, 15, 16, 17}, {kB2}},
+              {{3, 5, 9}, {kB2, kF2}},
+              {{6}, {kSg1, kF2}},
+              {{18, 20}, {kB2, 0, kMod}},
+              {{19, 22}, {kB2, 0, kLP1}},
+              {{21}, {kB2, 0, kLP3}},
+              {{23, 24, 25}, {kB2, kF2, kLP2}},
+              {{26, 27}, {kB2, 0, kLP2}}}),
+};
+
+/// Extra AM source of SG1 and SG2 outputs by tone type.
+constexpr std::array<std::array<std::uint8_t, 2>, kToneTypes + 1> kExtraAm = [] {
+    std::array<std::array<std::uint8_t, 2>, kToneTypes + 1> t{};
+    for (auto& sources : t)
+        sources = {kNoSource, kNoSource};
+    t[18] = {kMod, kMod};
+    t[19] = {kLP1, kLP1};
+    for (int tone = 23; tone <= 27; ++tone)
+        t[tone] = {kLP3, kLP2};
+    return t;
+}();
+
+const WaveTable kSilentWave{};
+
+/// Keeps a read position inside the table. A valid pitch needs one
+/// subtraction at most; a step of a whole table or more, a negative step
+/// (relative pitch below zero on unset records) or a runaway value must not
+/// read outside it either.
+float wrapSlow(float p)
+{
+    if (!(p > -1e7f && p < 1e7f))
+        return 0;
+    while (p >= kWaveLen)
+        p -= kWaveLen;
+    while (p < 0)
+        p += kWaveLen; // may round up to kWaveLen itself, a valid index
+    return p;
+}
+
+inline float wrapPhase(float p)
+{
+    if (p >= kWaveLen) [[unlikely]] {
+        p -= kWaveLen;
+        if (p >= kWaveLen)
+            p = wrapSlow(p);
+    } else if (p < 0) [[unlikely]] {
+        p = wrapSlow(p);
+    }
+    return p;
+}
+
+} // namespace
+
+// ---- Run start and segment change ------------------------------------------
+
+void Engine::soundReset()
+{
+    const TSegRec& r = m_session.Segments[1];
+    SGPhase.fill(0);
+    const std::uint8_t w1 = r.Wave1 & 0x7F;
+    const std::uint8_t w2 = r.Wave2 & 0x7F;
+    SGWave = {w1, w1, w2, w2};
+    WaveRamping.fill(false);
+    PitchMode.fill(1);
+    const std::uint8_t* modes = modesOf(r.Tone);
+    SGMode = {modes[0], modes[0], modes[1], modes[1]};
+    SGSwitchPending = false;
+    SGSwitchStateL = SGSwitchStateR = 0;
+    SGSwitched.fill(false);
+    // Tone types 10-13 never compute SG1 right and SG2, and a pending switch
+    // waits for zero crossings that a frozen phase never reaches: every
+    // generator starts at its own pitch of segment 1.
+    SGStep = {m_params.SegPitch1[1], m_params.SegPitch1[1], m_params.SegPitch2[1], m_params.SegPitch2[1]};
+    ASCarrierPos = 0;
+    // A run starting on the heart beat would otherwise hold the last run's
+    // value as DC, and a beat cut by the stop would resume mid-sample.
+    BackOut.fill(0);
+    HBeatActive = false;
+    HBeatIdx = 0;
+}
+
+void Engine::soundBalanceReset()
+{
+    const int v = m_session.Segments[1].SGVol;
+    SGSwapMode = 0;
+    SGSwapCounter = SGSwapLen = 0;
+    m_balanceLenPending = false;
+    // An unset choice starts silent rather than with the last run's gains.
+    const Balance b = isBalance(v) ? kBalance[v] : kBalance[0];
+    SG1VolL = SG1VolR = SG1VolTarget = b.sg1;
+    SG2VolL = SG2VolR = SG2VolTarget = b.sg2;
+    SGSwapMode = isBalance(v) ? b.swapMode : 0;
+    if (SGSwapMode == 15 || SGSwapMode == 25)
+        SGSwapCounter = kTimedSwap;
+    // The transport rewrites SegEnd at the length factor after this reset:
+    // the sweep over segment 1 takes its length when the first block renders.
+    m_balanceLenPending = SGSwapMode == 1 || SGSwapMode == 2;
+}
+
+void Engine::soundSegmentChange(int prevTone)
+{
+    const int a = ActSegment;
+    const TSegRec& r = m_session.Segments[a];
+    const TSegRec& before = m_session.Segments[a - 1];
+    const int tone = r.Tone;
+
+    PitchMode.fill(0);
+    WaveRamping.fill(false);
+    const std::uint8_t w1 = before.Wave1 & 0x7F;
+    const std::uint8_t w2 = before.Wave2 & 0x7F;
+    PrevWave = {w1, w1, w2, w2};
+    SGSwapMode = 0;
+    SGSwitchPending = true;
+
+    if (gated(tone) && gated(prevTone)) {
+        SGSwitchStateL = SGSwitchStateR = 11;
+    } else if (gated(tone) && prevTone != 8) {
+        // Into a gated tone: fall silent at the zero crossings, switch at the
+        // next pulse onset. A previous tone outside 1..27 played nothing, like
+        // any ungated one.
+        SGSwitchStateL = SGSwitchStateR = 21;
+    } else {
+        const auto byGains = [](float sg1, float sg2) -> std::uint8_t {
+            if (static_cast<ext>(sg1) < 0.05L)
+                return 52;
+            if (static_cast<ext>(sg2) < 0.05L)
+                return 51;
+            return 12;
+        };
+        SGSwitchStateL = byGains(SG1VolL, SG2VolL);
+        SGSwitchStateR = byGains(SG1VolR, SG2VolR);
+    }
+    SGSwitched.fill(false);
+}
+
+void Engine::soundBalanceTargets()
+{
+    const int v = m_session.Segments[ActSegment].SGVol;
+    if (!isBalance(v))
+        return;
+    SG1VolTarget = kBalance[v].sg1;
+    SG2VolTarget = kBalance[v].sg2;
+}
+
+void Engine::soundPulseStart(int channel)
+{
+    if (channel == kSoundLeft && SGSwitchStateL == 11)
+        ChangeSGParamsL();
+    else if (channel == kSoundRight && SGSwitchStateR == 11)
+        ChangeSGParamsR();
+}
+
+void Engine::soundBufferStart()
+{
+    if (!m_fmBuilt || FMDepth != m_fmDepth) {
+        for (int i = 0; i < 1000; ++i)
+            m_fmTable[i] = TwoToX(static_cast<float>(static_cast<ext>(ModSineTable[i]) * FMDepth));
+        m_fmDepth = FMDepth;
+        m_fmBuilt = true;
+    }
+    if (m_balanceLenPending) {
+        m_balanceLenPending = false;
+        SGSwapLen = SGSwapCounter = m_session.SegEnd[1] - SesSamplePos;
+    }
+}
+
+void Engine::soundBlockStart()
+{
+    // CurPhase, the phases and the depths move only between blocks, so every
+    // factor the frames need is worked out here, exactly as a frame would.
+    const float sources[4] = {ModPhase, LightPhase[1], LightPhase[2], LightPhase[3]};
+    const ext depth = AMDepth;
+    const ext base = AMBase;
+    for (int side = 0; side < 2; ++side) {
+        const ext offset = static_cast<ext>(CurPhase[kSoundLeft + side]) * 1000;
+        for (int k = 0; k < 4; ++k) {
+            // Floor modulo: an unclamped phase glide can undershoot 0.
+            std::int64_t i = roundEven(offset + sources[k]) % 1000;
+            if (i < 0)
+                i += 1000;
+            m_am[side][k] = static_cast<ext>(ModSineTable[i]) * depth + base;
+            m_fm[side][k] = m_fmTable[i];
+        }
+    }
+    for (int g = 0; g < 4; ++g)
+        planGenerator(g);
+}
+
+// ---- Balance automation and switch steps ------------------------------------
+
+float& Engine::gain(int g)
+{
+    switch (g) {
+    case 0:
+        return SG1VolL;
+    case 1:
+        return SG1VolR;
+    case 2:
+        return SG2VolL;
+    default:
+        return SG2VolR;
+    }
+}
+
+void Engine::balanceAutomation()
+{
+    const auto set = [this](ext sg1, ext sg2) {
+        SG1VolL = SG1VolR = static_cast<float>(sg1);
+        SG2VolL = SG2VolR = static_cast<float>(sg2);
+    };
+    switch (SGSwapMode) {
+    case 1:
+        if (SGSwapCounter < 1) {
+            set(0, 1);
+            SGSwapMode = 0;
+        } else {
+            --SGSwapCounter;
+            const ext f = static_cast<ext>(SGSwapCounter) / static_cast<ext>(SGSwapLen);
+            set(f, 1 - f);
+        }
+        break;
+    case 2:
+        if (SGSwapCounter < 1) {
+            set(1, 0);
+            SGSwapMode = 0;
+        } else {
+            --SGSwapCounter;
+            const ext f = static_cast<ext>(SGSwapCounter) / static_cast<ext>(SGSwapLen);
+            set(1 - f, f);
+        }
+        break;
+    case 15:
+        if (SGSwapCounter < 1) {
+            set(0, 1);
+            SGSwapMode = 0;
+        } else {
+            --SGSwapCounter;
+            const ext f = static_cast<ext>(SGSwapCounter) / kTimedSwap;
+            set(f, 1 - f);
+        }
+        break;
+    case 25:
+        if (SGSwapCounter > 0) {
+            --SGSwapCounter;
+            const ext f = static_cast<ext>(SGSwapCounter) / kTimedSwap;
+            set(1 - f, f);
+        } else {
+            set(1, 0);
+            SGSwapMode = 0;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void Engine::startAutomation()
+{
+    const int v = m_session.Segments[ActSegment].SGVol;
+    if (!isBalance(v))
+        return;
+    SGSwapMode = kBalance[v].swapMode;
+    if (SGSwapMode == 1 || SGSwapMode == 2)
+        SGSwapLen = SGSwapCounter = m_session.SegEnd[ActSegment] - SesSamplePos;
+    else if (SGSwapMode != 0)
+        SGSwapCounter = kTimedSwap;
+}
+
+bool Engine::atZeroCrossing(int g) const
+{
+    // Just past position 0 or the half period; the step is the last frame's.
+    const ext p = SGPhase[g];
+    const ext step = SGStep[g];
+    return p < step || (p > 2204 && p < 2205 + step);
+}
+
+void Engine::applySwitch(int g)
+{
+    const int a = ActSegment;
+    const TSegRec& r = m_session.Segments[a];
+    const bool sg1 = g < 2;
+    const bool right = (g & 1) != 0;
+    gain(g) = sg1 ? SG1VolTarget : SG2VolTarget;
+    // Tone type 6 plays Pitch 2 on SG1 right and follows Pitch 1 on SG2 left.
+    const bool pitch1 = r.Tone == 6 ? !right : sg1;
+    PitchMode[g] = pitch1 ? m_params.Pitch1Mode[a] : m_params.Pitch2Mode[a];
+    SGMode[g] = modesOf(r.Tone)[sg1 ? 0 : 1];
+    const std::uint8_t wave = sg1 ? r.Wave1 : r.Wave2;
+    if (wave > kRampFlag)
+        WaveRamping[g] = true;
+    SGWave[g] = wave & 0x7F;
+    planGenerator(g);
+}
+
+void Engine::changeSide(int side)
+{
+    const int a = ActSegment;
+    applySwitch(side);
+    applySwitch(side + 2);
+    std::uint8_t& state = side == 0 ? SGSwitchStateL : SGSwitchStateR;
+    const std::uint8_t other = side == 0 ? SGSwitchStateR : SGSwitchStateL;
+    state = 0;
+    const int before = m_session.Segments[a - 1].SGVol;
+    const int now = m_session.Segments[a].SGVol;
+    if (leansSg1(before) && leansSg1(now))
+        SGPhase[side + 2] = SGPhase[side];
+    else if (leansSg2(before) && leansSg2(now))
+        SGPhase[side] = SGPhase[side + 2];
+    if (other == 0) {
+        SGSwitchPending = false;
+        startAutomation();
+    }
+}
+
+void Engine::ChangeSGParamsL()
+{
+    changeSide(0);
+}
+
+void Engine::ChangeSGParamsR()
+{
+    changeSide(1);
+}
+
+void Engine::switchSide(int side, std::uint8_t& state)
+{
+    const int g1 = side;
+    const int g2 = side + 2;
+    switch (state) {
+    case 12:
+    case 21:
+        for (int g : {g1, g2}) {
+            if (!SGSwitched[g] && atZeroCrossing(g)) {
+                if (state == 12)
+                    applySwitch(g);
+                else
+                    gain(g) = 0;
+                SGSwitched[g] = true;
+            }
+        }
+        if (SGSwitched[g1] && SGSwitched[g2]) {
+            if (state == 21) {
+                state = 11;
+            } else {
+                state = 0;
+                if (SGSwitchStateL == 0 && SGSwitchStateR == 0) {
+                    SGSwitchPending = false;
+                    startAutomation();
+                }
+            }
+        }
+        break;
+    case 51:
+        if (atZeroCrossing(g1))
+            changeSide(side);
+        break;
+    case 52:
+        if (atZeroCrossing(g2))
+            changeSide(side);
+        break;
+    default:
+        break;
+    }
+}
+
+void Engine::switchSteps()
+{
+    switchSide(0, SGSwitchStateL);
+    switchSide(1, SGSwitchStateR);
+}
+
+// ---- Per-frame generator steps ---------------------------------------------
+
+namespace {
+
+// Kinds of PitchPlan.
+constexpr std::uint8_t kKeep = 0;     // the step stays as it is
+constexpr std::uint8_t kFixed = 1;    // base
+constexpr std::uint8_t kRamp = 2;     // base + slope x SegProgress
+constexpr std::uint8_t kRelative = 3; // SG1 step + base
+constexpr std::uint8_t kFollow = 4;   // SG1 step
+constexpr std::uint8_t kConstant = 5; // base, with no offset or FM
+
+} // namespace
+
+void Engine::planGenerator(int g)
+{
+    const int a = ActSegment;
+    const int prev = a - 1;
+    const SegParams& p = m_params;
+    const auto table = [this](int wave) {
+        return wave >= 1 && wave <= kWaveTables ? m_samples.WaveTables[wave].data() : kSilentWave.data();
+    };
+    m_wave[g] = table(SGWave[g]);
+    m_prevWave[g] = table(PrevWave[g]);
+
+    PitchPlan& plan = m_pitch[g];
+    plan = PitchPlan{};
+    const int mode = PitchMode[g];
+    const int rowTone = m_session.Segments[mode == 0 ? prev : a].Tone;
+    if (!isTone(rowTone) || mode > 3)
+        return;
+    const PitchRule rule = kPitchRules[g][rowTone];
+    const auto set = [&](std::uint8_t kind, float base, float slope = 0) {
+        plan.kind = kind;
+        plan.base = base;
+        plan.slope = slope;
+        plan.add = rule.add;
+        plan.fm = rule.fm;
+    };
+    switch (rule.base) {
+    case kB1:
+        if (mode == 0)
+            set(kFixed, p.SegPitch1[prev]);
+        else if (mode == 1)
+            set(kFixed, p.SegPitch1[a]);
+        else if (mode == 2)
+            set(kRamp, p.SegPitch1[prev], p.Pitch1Delta[a]);
+        break; // relative: no rule, the step stays
+    case kB2:
+        if (mode == 0)
+            set(kFixed, p.SegPitch2[prev]);
+        else if (mode == 1)
+            set(kFixed, p.SegPitch2[a]);
+        else if (mode == 2)
+            set(kRamp, p.SegPitch2[prev], p.Pitch2Delta[a]);
+        else
+            set(kRelative, p.Pitch2Offset[a]);
+        plan.rel = g == 3 ? 1 : 0; // the relative pitch follows SG1 left, or SG1 right for SG2 right
+        break;
+    case kSg1:
+        if (mode == 0)
+            set(kFixed, g == 2 ? p.SegPitch1[prev] : p.SegPitch2[prev]);
+        else
+            set(kFollow, 0);
+        plan.rel = static_cast<std::uint8_t>(g - 2);
+        break;
+    default:
+        break;
+    }
+    if (plan.kind == kFixed && plan.add == 0 && plan.fm == kNoSource)
+        plan.kind = kConstant;
+}
+
+template <int g>
+inline float& Engine::gainOf()
+{
+    if constexpr (g == 0)
+        return SG1VolL;
+    else if constexpr (g == 1)
+        return SG1VolR;
+    else if constexpr (g == 2)
+        return SG2VolL;
+    else
+        return SG2VolR;
+}
+
+template <int g>
+inline void Engine::pitchStep(ext progress)
+{
+    const PitchPlan& plan = m_pitch[g];
+    if (plan.kind == kConstant) {
+        SGStep[g] = plan.base;
+        return;
+    }
+    ext step;
+    if (plan.kind == kFixed)
+        step = plan.base;
+    else if (plan.kind == kRamp)
+        step = plan.base + static_cast<ext>(plan.slope) * progress;
+    else if (plan.kind == kRelative)
+        step = static_cast<ext>(SGStep[plan.rel]) + plan.base;
+    else if (plan.kind == kFollow)
+        step = SGStep[plan.rel];
+    else
+        return;
+    if (plan.add == kF1)
+        step += 0.1L * CurFreq1;
+    else if (plan.add == kF2)
+        step += 0.1L * CurFreq2;
+    if (plan.fm != kNoSource)
+        step = m_fm[g & 1][plan.fm] * step;
+    SGStep[g] = static_cast<float>(step);
+}
+
+template <int g>
+inline void Engine::outputStep(int frame, ext progress)
+{
+    constexpr int side = g & 1;
+    const int pos = WavePos[g];
+    const float v = gainOf<g>();
+    const auto wave = [&]() -> ext {
+        if (WaveRamping[g])
+            return (1 - progress) * m_prevWave[g][pos] + progress * m_wave[g][pos];
+        return m_wave[g][pos];
+    };
+    // AM of the generator's own sound channel.
+    const auto am = [&] { return m_am[side][side == 0 ? kLP2 : kLP3]; };
+    const int mode = SGMode[g];
+    if (mode == 2) {
+        // One product of two floats rounds the same in float as in long double.
+        if (!WaveRamping[g])
+            SGOut[g] = static_cast<float>(m_wave[g][pos]) * v;
+        else
+            SGOut[g] = static_cast<float>(wave() * v);
+    } else if (mode == 1) {
+        SGOut[g] = static_cast<float>(wave() * v * GateEnv[side]);
+    } else if (mode == 5) {
+        SGOut[g] = static_cast<float>(am() * wave() * v);
+    } else if (mode == 3) {
+        SGOut[g] = static_cast<float>(static_cast<ext>(ToneWavBuf[2 * frame + side]) * v * GateEnv[side]);
+    } else if (mode == 4) {
+        SGOut[g] = static_cast<float>(am() * ToneWavBuf[2 * frame + side] * v);
+    } else {
+        SGOut[g] = 0;
+    }
+}
+
+void Engine::generatorsFrame(int frame)
+{
+    const ext progress = SegProgress;
+
+    // Pitch, in generator order: the relative rules read SG1's new step.
+    pitchStep<0>(progress);
+    pitchStep<1>(progress);
+    pitchStep<2>(progress);
+    pitchStep<3>(progress);
+
+    // Read indexes, then advance.
+    for (int g = 0; g < 4; ++g) {
+        WavePos[g] = static_cast<std::int32_t>(std::lrint(SGPhase[g]));
+        SGPhase[g] = wrapPhase(SGPhase[g] + SGStep[g]);
+    }
+
+    // Live noise: wave 2 plays the current noise value wherever it is read.
+    {
+        WaveTable& noise = m_samples.WaveTables[2];
+        const auto n = static_cast<std::int16_t>(std::lrint(NoiseSample));
+        for (int g = 0; g < 4; ++g)
+            noise[WavePos[g]] = n;
+    }
+
+    outputStep<0>(frame, progress);
+    outputStep<1>(frame, progress);
+    outputStep<2>(frame, progress);
+    outputStep<3>(frame, progress);
+
+    // Extra AM by the tone of the segment, also while a switch is pending.
+    const int tone = m_session.Segments[ActSegment].Tone;
+    const auto& extra = kExtraAm[isTone(tone) ? tone : 0];
+    if (extra[0] != kNoSource)
+        for (int g = 0; g < 4; ++g)
+            SGOut[g] = static_cast<float>(SGOut[g] * m_am[g & 1][extra[g < 2 ? 0 : 1]]);
+}
