@@ -6,17 +6,6 @@
 #include "player/Sonavisp.h"
 #include "player/Unit1.h"
 
-// ---- Session file ----------------------------------------------------------------
-
-void TForm1::OpenSession() {}
-
-void TForm1::OpenSessionDirectly()
-{
-    // Until sessions can be read, a named session starts as a new one.
-    if (Form3)
-        Form3->NewProc();
-}
-
 // ---- Transport -------------------------------------------------------------------
 
 void TForm1::Button1Click() {}
