@@ -1,6 +1,7 @@
 #include "Prompts.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -73,8 +74,20 @@ private:
     {
         // Qt's own dialog behaves the same on every desktop and under tests.
         dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-        if (!o.filters.isEmpty())
-            dialog.setNameFilters(o.filters);
+        if (!o.filters.isEmpty()) {
+            // Qt takes the patterns from the last "(...)" of a filter: patterns
+            // given apart are appended so, and the box shows the text alone.
+            QStringList filters = o.filters;
+            for (qsizetype i = 0; i < filters.size() && i < o.filterPatterns.size(); ++i)
+                if (!o.filterPatterns[i].isEmpty())
+                    filters[i] += QStringLiteral(" (%1)").arg(o.filterPatterns[i]);
+            dialog.setNameFilters(filters);
+            auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            if (types && filters != o.filters) {
+                for (int i = 0; i < types->count() && i < o.filters.size(); ++i)
+                    types->setItemText(i, o.filters[i]);
+            }
+        }
         if (!o.defaultSuffix.isEmpty())
             dialog.setDefaultSuffix(o.defaultSuffix);
     }

@@ -25,6 +25,10 @@ struct FileDialogOptions {
     QString folder;          // folder the dialog starts in
     QString fileName;        // proposed file name (save dialogs)
     QStringList filters;     // "Wave file (*.wav *.WAV)", first one selected
+    /// Blank-separated patterns of filters[i] where its visible text does not
+    /// give them as Qt reads them ("(*.a, *.b)" would make "*.a," a pattern);
+    /// missing or empty entries: the text's own.
+    QStringList filterPatterns;
     QString defaultSuffix;   // appended when the typed name has none
     bool mustExist = true;   // open dialogs: the chosen file must exist
     bool confirmOverwrite = true; // save dialogs: ask before replacing a file

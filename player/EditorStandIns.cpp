@@ -4,17 +4,7 @@
 
 #include "player/Unit1.h"
 
-// ---- Session file and imports ----------------------------------------------------
-
-bool TForm3::SaveProc()
-{
-    return false;
-}
-
-bool TForm3::SaveAsProc()
-{
-    return false;
-}
+// ---- Imports --------------------------------------------------------------------------
 
 void TForm3::ImportPsxProc() {}
 void TForm3::ImportMlpProc() {}

@@ -416,8 +416,8 @@ void TForm1::disableUnbuilt()
 {
     // Commands whose procedures or windows are not built yet: each one is
     // taken off this list when its code is in.
-    for (QAction* action : {New1, Open1, Save1, SaveAs1, ImportPsx1, ImportMlp1, ImportLNFfile1, ExportLNFfile1,
-                            GraphicEditor1, PlaybackControl1, UserWaveEditor1, ShowWindow1})
+    for (QAction* action : {ImportPsx1, ImportMlp1, ImportLNFfile1, ExportLNFfile1, GraphicEditor1, PlaybackControl1,
+                            UserWaveEditor1, ShowWindow1})
         action->setEnabled(false);
     SetOptions1->setEnabled(false); // until the options dialog is handed in
 }
@@ -491,12 +491,14 @@ bool TForm1::FormCreate(const LaunchInfo& launch)
 
 void TForm1::OpenSessionWhenRun()
 {
-    if (m_model.Ses->SesFileName.empty()) {
-        if (Form3)
-            Form3->NewProc();
-    } else {
-        OpenSessionDirectly();
-    }
+    // The reader names the session only when the file is in: a refused one
+    // leaves a new session without a name.
+    const std::string named = std::move(m_model.Ses->SesFileName);
+    m_model.Ses->SesFileName.clear();
+    if (!named.empty() && OpenSessionDirectly(named))
+        return;
+    if (Form3)
+        Form3->NewProc();
 }
 
 void TForm1::FillGridVars()

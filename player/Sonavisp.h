@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -23,6 +24,7 @@ class StatusGridModel;
 class TAudioOut;
 class UserWaveLists;
 struct LaunchInfo;
+struct ParsedSession;
 struct PlayerModel;
 
 /// The player's main window: the tone and backing-sound wav files, the session
@@ -33,9 +35,9 @@ struct PlayerModel;
 /// widgets; FormCreate (called once by start-up) loads the tables. Holds the
 /// model by reference: the model outlives it. GUI thread only.
 ///
-/// The transport (Transport.cpp), the wav files and the interchange files are
-/// members of this class that live in files of their own; what they do not
-/// have yet is in StandIns.cpp.
+/// The transport, the wav files, the session files and the interchange files
+/// are members of this class that live in files of their own; what they do
+/// not have yet is in StandIns.cpp.
 class TForm1 final : public QMainWindow, public EngineHost {
     Q_OBJECT
 
@@ -52,12 +54,17 @@ public:
     /// waves. A data file that cannot be used is reported (naming it and why)
     /// and gives false: the program must end.
     bool FormCreate(const LaunchInfo& launch);
-    /// Opens the command-line session, or starts a new one without.
+    /// Opens the command-line session (SesFileName), or starts a new one
+    /// without one or when the file is refused.
     void OpenSessionWhenRun();
-    /// "&Open...": asks for a session file and reads it.
+    /// "&Open...": offers to save a modified session, asks for a session file
+    /// and reads it.
     void OpenSession();
-    /// Reads the session file SesFileName.
-    void OpenSessionDirectly();
+    /// Reads a .lsf file, or the older kind for any other name (a .lrf takes
+    /// the .lsf name). The whole file is parsed before anything changes: a
+    /// file that cannot be read or used is reported and gives false, and the
+    /// open session, its name and the captions stay as they were.
+    bool OpenSessionDirectly(const std::string& fileName);
     /// Row titles of the status grid.
     void FillGridVars();
     /// The status grid's values for segment 1 before playback, and an empty
@@ -254,6 +261,12 @@ private:
     void reportFillError();
     void AudioOut1Stop();
     void setPaused(bool paused);
+    /// The reader's commit of a parsed file; cannot fail. The errors to show
+    /// once the session is in are added to `errors`; returns the warning
+    /// about repaired values ("" for none).
+    QString commitSession(const std::string& fileName, const ParsedSession& parsed, QStringList& errors);
+    /// One wav line of a read file into `name` and `edit`.
+    void readWavLine(const std::string& written, std::string& name, QLineEdit* edit, QStringList& errors);
 
     PlayerModel& m_model;
     std::unique_ptr<UserWaveLists> m_userWaves;

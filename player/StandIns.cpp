@@ -4,18 +4,6 @@
 // and menu items stay disabled until then (TForm1::disableUnbuilt).
 
 #include "player/Sonavisp.h"
-#include "player/Unit1.h"
-
-// ---- Session file ----------------------------------------------------------------
-
-void TForm1::OpenSession() {}
-
-void TForm1::OpenSessionDirectly()
-{
-    // Until sessions can be read, a named session starts as a new one.
-    if (Form3)
-        Form3->NewProc();
-}
 
 // ---- Settings store: reads every window's geometry, so it runs before any
 // window is destroyed --------------------------------------------------------------

@@ -262,9 +262,8 @@ void TForm3::buildMenus()
             [this] { showHelp(StringGrid1->hasFocus() ? kGridHelpContext : kWindowHelpContext); });
 
     // Procedures and windows not built yet; each leaves this list when its
-    // code is in. New waits for its save question: without it a modified
-    // session would be dropped unasked.
-    m_unbuilt = {New1, Open1, Save1, SaveAs1, ImportPsx1, ImportMlp1, Cut1, Copy1, Paste1, Delete1, AddNew1, Insert1};
+    // code is in.
+    m_unbuilt = {ImportPsx1, ImportMlp1, Cut1, Copy1, Paste1, Delete1, AddNew1, Insert1};
     for (QAction* action : {GraphicEditor1, PlaybackControl1, UserWaveEditor1, ShowWindow1})
         action->setEnabled(false);
 
@@ -565,6 +564,8 @@ void TForm3::FormResize()
 
 void TForm3::NewProc()
 {
+    if (!SaveBefore(QStringLiteral("Session has been modified. Save it?")))
+        return;
     Session& ses = *m_model.Ses;
     m_grid->resetSession([&ses] {
         ses.Segments.fill(TSegRec{});

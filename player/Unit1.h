@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <string>
 #include <vector>
 
 #include "player/GraphicEditorLink.h"
@@ -85,15 +86,24 @@ public:
 
     // ---- Session commands ---------------------------------------------------------
 
-    /// A new session of one default segment. Stand-in: without the question
-    /// and the graphic editor's share.
+    /// A new session of one default segment, after offering to save a
+    /// modified one. Stand-in: without the graphic editor's share.
     void NewProc();
     /// The Save menu item: SaveProc with a file name, else SaveAsProc.
     void Save1Click();
-    /// Each returns true only when the session file was written; the stand-ins
-    /// write nothing.
+    /// Writes the session to SesFileName (Save As without one). Before
+    /// writing it offers to drop wav files the session does not use and
+    /// reports needed ones that are missing. The previous file survives a
+    /// failed write; true only when the file was written, which clears
+    /// SesModified.
     bool SaveProc();
+    /// Asks for a file name, then writes as SaveProc does; the session takes
+    /// the name only once the file is written. False when cancelled or failed.
     bool SaveAsProc();
+    /// Asks `question` (Yes, No, Cancel) when the session is modified; Yes
+    /// saves. True when the caller may go on: not modified, No, or Yes and the
+    /// file written.
+    bool SaveBefore(const QString& question);
     void ImportPsxProc();
     void ImportMlpProc();
 
@@ -167,6 +177,7 @@ private:
     void popUpSlider(int column, int row);
     void valueStep(bool up);
     bool playbackBusy() const;
+    bool writeSession(const std::string& fileName);
 
     PlayerModel& m_model;
     SegmentGridModel* m_grid = nullptr;

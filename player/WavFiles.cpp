@@ -23,6 +23,7 @@
 #include "platform/IoError.h"
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
+#include "player/PathText.h"
 #include "player/PlayerModel.h"
 #include "player/Unit1.h"
 #include "player/Unit4.h"
@@ -31,22 +32,6 @@
 namespace {
 
 const char kWavFilter[] = "Wave file (*.wav *.WAV)";
-
-// Paths are file-system bytes; the dialogs and edits show them as text.
-std::string pathBytes(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
-QString pathText(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string folderOf(const QString& file)
-{
-    return pathBytes(QFileInfo(file).absolutePath()) + "/";
-}
 
 } // namespace
 

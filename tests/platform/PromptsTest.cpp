@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QTimer>
+
 #include "platform/Prompts.h"
 
 TEST(ScriptedPrompts, AnswersInOrderAndRecordsWhatWasShown)
@@ -54,4 +61,28 @@ TEST(ScriptedPrompts, FolderChooserAnswersFromItsOwnScript)
     EXPECT_EQ(script.shown[0].what, ScriptedPrompts::Shown::What::Folder);
     EXPECT_EQ(script.shown[0].caption, "Choose");
     EXPECT_EQ(script.shown[0].options.folder, "/srv/");
+}
+
+TEST(QtPrompts, PatternsGivenApartFilterTheListWhileTheTextShowsAsGiven)
+{
+    FileDialogOptions o;
+    o.folder = QDir::tempPath();
+    o.filters = {"Sessions (*.lsf, *.lrf)"};
+    o.filterPatterns = {"*.lsf *.lrf"};
+    QString shown;
+    QStringList patterns;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog && dialog->isVisible()) {
+                if (auto* types = dialog->findChild<QComboBox*>("fileTypeCombo"))
+                    shown = types->currentText();
+                if (auto* files = dialog->findChild<QFileSystemModel*>())
+                    patterns = files->nameFilters();
+                dialog->reject();
+            }
+        }
+    });
+    EXPECT_EQ(prompts().openFile(o), std::nullopt);
+    EXPECT_EQ(shown, "Sessions (*.lsf, *.lrf)");
+    EXPECT_EQ(patterns, (QStringList{"*.lsf", "*.lrf"})) << "not \"*.lsf,\"";
 }

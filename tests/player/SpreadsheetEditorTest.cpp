@@ -15,6 +15,7 @@
 #include "RecordingEditor.h"
 #include "components/RepeatBtn.h"
 #include "engine/TestTables.h"
+#include "platform/Prompts.h"
 #include "platform/Settings.h"
 #include "player/EditorGrid.h"
 #include "player/PlaybackLock.h"
@@ -298,7 +299,10 @@ TEST_F(Sheet, NewSessionResetsTheGridToOneDefaultSegment)
     at(4, fTone) = 2;
     ses.SesModified = true;
     click(4, fTone);
+    ScriptedPrompts script;
+    script.answers = {mrNo};
     form->NewProc();
+    EXPECT_EQ(script.messages(), QStringList{"Session has been modified. Save it?"});
     EXPECT_EQ(grid->model()->columnCount(), 1);
     EXPECT_EQ(ses.SegCount, 1);
     EXPECT_EQ(at(4, fTone), 0);

@@ -1,0 +1,366 @@
+// Session files between the windows and the disk: Save and Save As of the
+// spreadsheet editor, Open and the reader of the main window. The format is
+// the engine's (SessionFile); this file holds the questions, the dialogs and
+// the order in which a read session reaches the windows.
+
+#include "player/Sonavisp.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSaveFile>
+#include <QSlider>
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <optional>
+#include <variant>
+
+#include "dialogs/Version.h"
+#include "engine/SegParams.h"
+#include "engine/Session.h"
+#include "engine/SessionFile.h"
+#include "engine/WavFile.h"
+#include "platform/IoError.h"
+#include "platform/Paths.h"
+#include "platform/Prompts.h"
+#include "platform/WaitCursor.h"
+#include "platform/Win1252Qt.h"
+#include "player/EditorGrid.h"
+#include "player/PathText.h"
+#include "player/PlaybackLock.h"
+#include "player/PlayerModel.h"
+#include "player/SegmentGridModel.h"
+#include "player/Unit1.h"
+#include "player/Unit2.h"
+#include "player/Unit4.h"
+#include "player/Unit8.h"
+#include "player/UserWaveLists.h"
+
+namespace {
+
+const char kSaveFilter[] = "Lumisonorium SW Session  (*.lsf)";
+const char kOpenFilter[] = "Lumisonorium SW session (*.lsf, *.lrf)";
+const char kOpenPatterns[] = "*.lsf *.lrf";
+const char kUnusedWavsText[] =
+    "\"Tone Wav File\" and/or \"Backing Sound Wav File\" reference to the particular wav file(s)\r\n"
+    "but they may be never used in the session. Do you wish to remove the invalid references?\r\n"
+    "- i.e. clear the \"Tone Wav File\" and/or \"Backing Sound Wav File\" edit boxes?";
+const char kMissingWavsText[] =
+    "The current session uses \"Tone Wav File\" and/or \"Backing Sound Wav File\" but there is no particular "
+    "wav file assigned.\r\nPlease assign particular wav file(s) to \"Tone Wav File\" and/or \"Backing Sound Wav "
+    "File\" at the main window.";
+
+bool endsWithNoCase(const std::string& name, std::string_view suffix)
+{
+    if (name.size() < suffix.size())
+        return false;
+    return std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<std::ptrdiff_t>(suffix.size()),
+                      [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); });
+}
+
+/// The session takes the file's name, and the three windows its title.
+void nameSession(Session& ses, const std::string& fileName)
+{
+    ses.SesFileName = fileName;
+    ses.SesTitle = sessionTitleOf(fileName);
+    const QString title = QString::fromLatin1(kVersionedTitle);
+    const QString bracketed = QStringLiteral(" - [") + pathText(ses.SesTitle) + QStringLiteral("]");
+    if (Form1)
+        Form1->setWindowTitle(title + bracketed);
+    if (Form3)
+        Form3->setWindowTitle(title + QStringLiteral(" - Spreadsheet Editor") + bracketed);
+    if (Form8)
+        Form8->setWindowTitle(title + QStringLiteral(" - Graphic Editor") + bracketed);
+}
+
+SessionGlobals globalsOf(const TForm1& main)
+{
+    SessionGlobals g;
+    g.AMDepth = main.TrackBar2->value();
+    g.BSVolume = main.TrackBar4->value();
+    g.HBeatBSWavVolume = main.TrackBar3->value();
+    g.FMDepth = main.TrackBar5->value();
+    g.ToneWavName = main.ToneWavName;
+    g.BSWavName = main.BSWavName;
+    for (int n = 1; n <= UserWaveLists::kSlots; ++n)
+        g.UserWaves[n - 1] = main.userWaves().currentName(n);
+    return g;
+}
+
+std::string readWholeFile(const std::string& fileName)
+{
+    QFile in(pathText(fileName));
+    if (!in.open(QIODevice::ReadOnly))
+        throw IoError(fileName, "open", in.errorString().toStdString());
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        throw IoError(fileName, "read", in.errorString().toStdString());
+    return bytes.toStdString();
+}
+
+bool isFile(const std::string& path)
+{
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
+
+} // namespace
+
+// ---- Writing -----------------------------------------------------------------------
+
+bool TForm3::SaveProc()
+{
+    const std::string fileName = m_model.Ses->SesFileName;
+    if (fileName.empty()) [[unlikely]]
+        return SaveAsProc();
+    return writeSession(fileName);
+}
+
+bool TForm3::SaveAsProc()
+{
+    FileDialogOptions options;
+    options.folder = pathText(m_model.Folders.SesDir);
+    options.filters = {QString::fromLatin1(kSaveFilter)};
+    options.defaultSuffix = QStringLiteral("lsf");
+    options.confirmOverwrite = true;
+    const std::optional<QString> chosen = prompts().saveFile(options);
+    if (!chosen)
+        return false;
+    if (Form4 && Form4->rememberRecentFolders())
+        Form4->setFolder(&PlayerFolders::SesDir, folderOf(*chosen));
+    const std::string fileName = pathBytes(*chosen);
+    if (!writeSession(fileName))
+        return false;
+    // Only now: after a failed write the windows must not name a file that
+    // holds something else, or nothing.
+    nameSession(*m_model.Ses, fileName);
+    return true;
+}
+
+bool TForm3::SaveBefore(const QString& question)
+{
+    const Session& ses = *m_model.Ses;
+    if (!ses.SesModified)
+        return true;
+    const int answer = prompts().message(MsgKind::Confirmation, {}, question, MsgButtons::YesNoCancel);
+    if (answer == mrNo)
+        return true;
+    if (answer != mrYes)
+        return false;
+    // Going on after a cancelled or failed save would drop what the user
+    // asked to keep.
+    return ses.SesFileName.empty() ? SaveAsProc() : SaveProc();
+}
+
+bool TForm3::writeSession(const std::string& fileName)
+{
+    Session& ses = *m_model.Ses;
+    // The wav flags come from the records. While a run is under way (a save
+    // before exit) they are current already, and the engine's SegEnd must stay.
+    if (!playbackBusy())
+        m_model.recompute();
+    const SegParams& params = *m_model.Params;
+
+    SessionSnapshot snapshot;
+    snapshot.SessionName = ses.SessionName;
+    snapshot.SessionDescription = ses.SessionDescription;
+    const int count = std::clamp(ses.SegCount, 1, kMaxSegments);
+    snapshot.Records.assign(ses.Segments.begin() + 1, ses.Segments.begin() + 1 + count);
+    if (Form1) {
+        TForm1& main = *Form1;
+        const bool unusedTone = !params.NeedToneWav && !main.Edit1->text().isEmpty();
+        const bool unusedBS = !params.NeedBSWav && !main.Edit3->text().isEmpty();
+        if ((unusedTone || unusedBS) &&
+            prompts().message(MsgKind::Confirmation, {}, QString::fromLatin1(kUnusedWavsText), MsgButtons::YesNo) ==
+                mrYes) {
+            if (!params.NeedToneWav) {
+                main.Edit1->clear();
+                main.ToneWavName.clear();
+            }
+            if (!params.NeedBSWav) {
+                main.Edit3->clear();
+                main.BSWavName.clear();
+            }
+        }
+        if ((params.NeedToneWav && main.Edit1->text().isEmpty()) ||
+            (params.NeedBSWav && main.Edit3->text().isEmpty())) {
+            prompts().error(QString::fromLatin1(kMissingWavsText));
+            ses.SesModified = true;
+        }
+        snapshot.Globals = globalsOf(main);
+    }
+
+    const std::string bytes = FormatSession(snapshot, m_model.Tables);
+    // Written beside the target and renamed over it: a full disk or a failed
+    // write leaves the previous file as it was. Unbuffered, so that a short
+    // write shows here: from Qt's buffer it would reach nobody, and the commit
+    // would put the fragment in the file's place.
+    QSaveFile out(pathText(fileName));
+    std::string reason;
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        reason = out.errorString().toStdString();
+    } else {
+        errno = 0;
+        if (out.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()))
+            reason = out.error() != QFileDevice::NoError ? out.errorString().toStdString()
+                     : errno != 0                        ? errnoText(errno)
+                                                         : std::string("the file was cut short");
+        else if (!out.commit())
+            reason = out.errorString().toStdString();
+    }
+    if (!reason.empty()) {
+        // The uncommitted temporary goes with `out`.
+        prompts().error(pathText(IoError(fileName, "write", reason).what()));
+        return false;
+    }
+    ses.SesModified = false;
+    return true;
+}
+
+// ---- Reading -----------------------------------------------------------------------
+
+void TForm1::OpenSession()
+{
+    // The menus are locked while a run is under way; a shortcut that slipped
+    // through must not replace the session under the engine.
+    if (Playing || PlaybackLock::locked())
+        return;
+    if (Form3 && !Form3->SaveBefore(QStringLiteral("Session has been modified. Save it?")))
+        return;
+    FileDialogOptions options;
+    options.folder = pathText(m_model.Folders.SesDir);
+    options.filters = {QString::fromLatin1(kOpenFilter)};
+    options.filterPatterns = {QString::fromLatin1(kOpenPatterns)};
+    options.mustExist = true;
+    const std::optional<QString> chosen = prompts().openFile(options);
+    if (!chosen)
+        return;
+    if (Form4 && Form4->rememberRecentFolders())
+        Form4->setFolder(&PlayerFolders::SesDir, folderOf(*chosen));
+    const std::string fileName = pathBytes(*chosen);
+    if (!endsWithNoCase(fileName, ".lsf") && !endsWithNoCase(fileName, ".lrf")) {
+        prompts().error(QStringLiteral("Unsupported session file format"));
+        return;
+    }
+    OpenSessionDirectly(fileName);
+}
+
+bool TForm1::OpenSessionDirectly(const std::string& fileName)
+{
+    QStringList errors;
+    QString warning;
+    bool committed = false;
+    {
+        const WaitCursor hourglass;
+        std::variant<ParsedSession, SessionFileError> parsed;
+        try {
+            parsed = ParseSession(readWholeFile(fileName), sessionKindOf(fileName), m_model.Tables);
+            if (const auto* refused = std::get_if<SessionFileError>(&parsed))
+                errors << fromWin1252(refused->Message);
+            else
+                committed = true;
+        } catch (const IoError& e) {
+            errors << pathText(e.what());
+        }
+        if (committed)
+            warning = commitSession(fileName, std::get<ParsedSession>(parsed), errors);
+    }
+    // The boxes come once the session is in and the cursor is back: no event
+    // loop runs while the windows are half updated.
+    for (const QString& text : errors)
+        prompts().error(text);
+    if (!warning.isEmpty())
+        prompts().warning(warning);
+    return committed;
+}
+
+QString TForm1::commitSession(const std::string& fileName, const ParsedSession& parsed, QStringList& errors)
+{
+    Session& ses = *m_model.Ses;
+    // The older kind is never written: the next save goes beside it.
+    nameSession(ses, endsWithNoCase(fileName, ".lrf") ? fileName.substr(0, fileName.size() - 4) + ".lsf" : fileName);
+
+    ses.SessionName = parsed.SessionName;
+    ses.SessionDescription = parsed.SessionDescription;
+    if (Form2) {
+        Form2->setSessionName(ses.SessionName);
+        Form2->setSessionDescription(ses.SessionDescription);
+    }
+
+    const bool keepSliders = Form4 && Form4->ignoreDepthsAndBacking();
+    bool userWaveMissing = false;
+    if (parsed.Globals) {
+        const ReadGlobals& g = *parsed.Globals;
+        const auto slider = [this, keepSliders](QSlider* bar, const std::optional<int>& position,
+                                                void (TForm1::*handler)()) {
+            if (keepSliders || !position)
+                return;
+            SetPosition(bar, *position);
+            (this->*handler)();
+        };
+        slider(TrackBar2, g.AMDepth, &TForm1::TrackBar2Change);
+        slider(TrackBar4, g.BSVolume, &TForm1::TrackBar4Change);
+        slider(TrackBar3, g.HBeatBSWavVolume, &TForm1::RecompHBeatToBSWavVol);
+        if (!(Form4 && Form4->ignoreSourceWavs())) {
+            readWavLine(g.ToneWavName, ToneWavName, Edit1, errors);
+            readWavLine(g.BSWavName, BSWavName, Edit3, errors);
+        }
+        if (!(Form4 && Form4->ignoreUserWaves()))
+            for (int n = 1; n <= UserWaveLists::kSlots; ++n)
+                userWaveMissing |= !m_userWaves->SelectForSession(n, g.UserWaves[n - 1]);
+        slider(TrackBar5, g.FMDepth, &TForm1::TrackBar5Change);
+    }
+
+    const auto replace = [&ses, &parsed] {
+        ses.Segments = parsed.Segments;
+        ses.SegCount = parsed.SegCount;
+    };
+    if (Form3)
+        Form3->gridModel().resetSession(replace);
+    else
+        replace();
+    m_model.recompute();
+    if (userWaveMissing)
+        errors << QStringLiteral("User wave file not found !");
+
+    if (Form3)
+        Form3->StringGrid1->setCurrentCell(1, 1);
+    FillLabels();
+    SetPosition(TrackBar1, 10);
+    Label42->setText(QStringLiteral("1.0"));
+    CompActSesLength();
+    TrackBar1->setEnabled(true);
+    SpreadsheetEditor1->setEnabled(true);
+    Properties1->setEnabled(true);
+    ses.SesModified = false;
+    if (Form3)
+        Form3->SesTimeComp(1);
+    return fromWin1252(RepairWarning(parsed, keepSliders));
+}
+
+void TForm1::readWavLine(const std::string& written, std::string& name, QLineEdit* edit, QStringList& errors)
+{
+    // A name from another system (a Windows path) or a folder that is gone:
+    // the file may lie in the source-wav folder.
+    std::string path = written;
+    if (!std::filesystem::path(written).is_absolute() || !isFile(written))
+        path = relocatedWavPath(written, m_model.Folders.SrcWavDir);
+    if (!isFile(path)) {
+        name.clear();
+        edit->clear();
+        return;
+    }
+    try {
+        // Kept also in another format: the user sees why it will not play.
+        if (!isSessionWavFormat(readWavInfo(path)))
+            errors << QString::fromLatin1(kSessionWavFormatText);
+    } catch (const IoError& e) {
+        errors << pathText(e.what());
+        name.clear();
+        edit->clear();
+        return;
+    }
+    name = path;
+    edit->setText(pathText(namePart(written)));
+}

@@ -1,0 +1,335 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <tuple>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSlider>
+
+#include "components/AudioIO.h"
+#include "engine/SessionFile.h"
+#include "engine/TestTables.h"
+#include "engine/WavFile.h"
+#include "platform/Prompts.h"
+#include "platform/TextLines.h"
+#include "player/PlaybackLock.h"
+#include "player/PlayerModel.h"
+#include "player/SegmentGridModel.h"
+#include "player/Sonavisp.h"
+#include "player/Unit1.h"
+#include "player/Unit2.h"
+#include "player/Unit4.h"
+#include "player/Unit8.h"
+#include "player/UserWaveLists.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string wavBytes(int channels = 2)
+{
+    WavHeader h = canonicalWavHeader();
+    patchWavSizes(h, 400);
+    h[22] = static_cast<std::uint8_t>(channels);
+    return std::string(h.begin(), h.end()) + std::string(400, '\0');
+}
+
+std::string slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The windows a session reaches, on synthetic tables, with folders below the
+// test's own; the user-wave folder holds "Bell" and an unreadable "Short".
+struct SessionFiles : ::testing::Test {
+    ScriptedPrompts script;
+    PlayerModel model;
+    Session& ses = *model.Ses;
+    fs::path dir = fs::temp_directory_path() / ("sesfiles-" + std::to_string(::getpid()) + "-" +
+                                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::unique_ptr<TForm1> form = std::make_unique<TForm1>(model);
+    std::unique_ptr<TForm2> properties = std::make_unique<TForm2>();
+    std::unique_ptr<TForm3> editor = std::make_unique<TForm3>(model);
+    std::unique_ptr<TForm4> options = std::make_unique<TForm4>(*model.Eng, model.Eng->AudioOutputFilter, model.Folders,
+                                                               *form->AudioOut1, dir.string());
+    std::unique_ptr<TForm8> graph = std::make_unique<TForm8>(model);
+
+    SessionFiles()
+    {
+        model.Tables = syntheticTables();
+        std::tie(Form1, Form2, Form3, Form4, Form8) =
+            std::tuple(form.get(), properties.get(), editor.get(), options.get(), graph.get());
+        put("waves/Bell.pcm", std::string(8820, '\x01'));
+        put("waves/Short.pcm", "xx");
+        form->SearchPcmDir(at("waves/"));
+        editor->NewProc();
+        options->CheckBox1->setChecked(true);
+    }
+    ~SessionFiles() override
+    {
+        std::tie(Form1, Form2, Form3, Form4, Form8) = std::tuple(nullptr, nullptr, nullptr, nullptr, nullptr);
+        PlaybackLock::clear();
+        fs::remove_all(dir);
+    }
+    std::string at(const std::string& name) const { return (dir / name).string(); }
+    std::string put(const std::string& name, const std::string& bytes)
+    {
+        fs::create_directories((dir / name).parent_path());
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+        return at(name);
+    }
+    /// A file of `segments` default segments; `edit` changes its text first.
+    std::string sessionFile(const SessionGlobals& g, int segments = 2, std::function<void(std::string&)> edit = {})
+    {
+        SessionSnapshot s{"Read", "Line 1\r\nLine 2", std::vector<TSegRec>(segments, model.Tables.DefaultSegment), g};
+        std::string text = FormatSession(s, model.Tables);
+        if (edit)
+            edit(text);
+        return put("read.lsf", text);
+    }
+    void open(const std::string& path)
+    {
+        script.shown.clear();
+        script.files = {QString::fromStdString(path)};
+        form->Open1->trigger();
+    }
+    void setSegments(const std::vector<TSegRec>& records)
+    {
+        editor->gridModel().resetSession([&] {
+            ses.Segments.fill({});
+            std::copy(records.begin(), records.end(), ses.Segments.begin() + 1);
+            ses.SegCount = static_cast<int>(records.size());
+        });
+    }
+};
+
+} // namespace
+
+TEST_F(SessionFiles, SaveAsWritesTheGridsTextsAndOpenGivesEverythingBack)
+{
+    TSegRec wavs = model.Tables.DefaultSegment;
+    wavs.Tone = 10;
+    wavs.BackingSound = 4;
+    TSegRec ramped = wavs;
+    for (int f : {fPitch1, fVolume, fWave2, fHBeat})
+        ramped[f] |= kRampFlag;
+    const std::vector<TSegRec> records{wavs, ramped, model.Tables.DefaultSegment};
+    setSegments(records);
+    for (auto [bar, value] : {std::pair{form->TrackBar2, 40}, {form->TrackBar4, 10}, {form->TrackBar3, 90},
+                              {form->TrackBar5, 7}})
+        bar->setValue(value);
+    form->ToneWavName = put("Source_Wav/tone.wav", wavBytes());
+    form->Edit1->setText("tone.wav");
+    form->BSWavName = put("Source_Wav/rain.wav", wavBytes());
+    form->Edit3->setText("rain.wav");
+    form->userWaves().SelectForSession(2, "Bell");
+    ses.SessionName = "Deep: calm";
+    ses.SessionDescription = "One\r\n\r\nThree";
+
+    script.files = {QString::fromStdString(at("sessions/a.lsf"))};
+    fs::create_directories(dir / "sessions");
+    editor->Save1->trigger();
+    EXPECT_TRUE(script.messages().isEmpty());
+    EXPECT_EQ(std::tuple(ses.SesFileName, model.Folders.SesDir, ses.SesModified),
+              std::tuple(at("sessions/a.lsf"), at("sessions/"), false));
+    EXPECT_EQ(QStringList({form->windowTitle(), editor->windowTitle(), graph->windowTitle()}).join("|"),
+              "Lumisonorium SW 3.8 - [a]|Lumisonorium SW 3.8 - Spreadsheet Editor - [a]|"
+              "Lumisonorium SW 3.8 - Graphic Editor - [a]");
+    const std::vector<std::string> lines = splitLines(slurp(at("sessions/a.lsf")));
+    const auto start = std::find(lines.begin(), lines.end(), "START") - lines.begin();
+    for (int seg = 1; seg <= 3; ++seg) {
+        const QStringList tokens = QString::fromStdString(lines[start + seg]).split('\t');
+        ASSERT_EQ(tokens.size(), kFieldCount + 1);
+        for (int row = 1; row <= kFieldCount; ++row)
+            EXPECT_EQ(tokens[row], editor->gridModel().index(row - 1, seg - 1).data().toString()) << seg << "/" << row;
+    }
+
+    editor->NewProc();
+    open(at("sessions/a.lsf"));
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join("|").toStdString();
+    EXPECT_EQ(script.shown[0].options.filterPatterns, QStringList{"*.lsf *.lrf"});
+    ASSERT_EQ(ses.SegCount, 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(ses.Segments[i + 1], records[i]) << i;
+    EXPECT_EQ(std::tuple(form->TrackBar2->value(), form->TrackBar4->value(), form->TrackBar3->value(),
+                         form->TrackBar5->value(), model.Eng->FMDepth),
+              std::tuple(40, 10, 90, 7, 0.07f));
+    EXPECT_EQ(std::tuple(form->ToneWavName, form->Edit3->text(), form->ComboBox2->currentText()),
+              std::tuple(at("Source_Wav/tone.wav"), QString("rain.wav"), QString("Bell")));
+    EXPECT_EQ(std::tuple(properties->sessionDescription(), form->Edit2->text(), ses.SesModified),
+              std::tuple("One\r\n\r\nThree", QString("3:00"), false));
+}
+
+TEST_F(SessionFiles, WriterAsksAboutUnusedWavsAndStillSavesWithoutNeededOnes)
+{
+    ses.SesFileName = at("s.lsf");
+    for (int answer : {mrNo, mrYes}) {
+        script.shown.clear();
+        script.answers = {answer};
+        form->ToneWavName = "/w/tone.wav";
+        form->Edit1->setText("tone.wav");
+        ASSERT_TRUE(editor->SaveProc());
+        EXPECT_EQ(script.messages(), QStringList{
+            "\"Tone Wav File\" and/or \"Backing Sound Wav File\" reference to the particular wav file(s)\r\nbut "
+            "they may be never used in the session. Do you wish to remove the invalid references?\r\n- i.e. clear "
+            "the \"Tone Wav File\" and/or \"Backing Sound Wav File\" edit boxes?"});
+        const bool kept = answer == mrNo;
+        EXPECT_EQ(form->Edit1->text().isEmpty(), !kept);
+        EXPECT_TRUE(slurp(at("s.lsf")).find(kept ? "File: /w/tone.wav\r\n" : "File: \r\n") != std::string::npos);
+    }
+    TSegRec needsTone = model.Tables.DefaultSegment;
+    needsTone.Tone = 11;
+    setSegments({needsTone});
+    script.shown.clear();
+    EXPECT_TRUE(editor->SaveProc());
+    EXPECT_EQ(script.messages(), QStringList{
+        "The current session uses \"Tone Wav File\" and/or \"Backing Sound Wav File\" but there is no particular wav "
+        "file assigned.\r\nPlease assign particular wav file(s) to \"Tone Wav File\" and/or \"Backing Sound Wav "
+        "File\" at the main window."});
+    EXPECT_TRUE(slurp(at("s.lsf")).find("\tTone11\t") != std::string::npos) << "written all the same";
+    EXPECT_FALSE(ses.SesModified);
+}
+
+TEST_F(SessionFiles, FailedSaveKeepsTheOldFileTheNameAndTheModifiedMarkAndStopsOpen)
+{
+    const std::string old = put("ro/keep.lsf", "the previous session");
+    ses.SesFileName = old;
+    form->setWindowTitle("[keep]");
+    rlimit unlimited{};
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    const std::pair<const char*, std::function<void(bool)>> cases[] = {
+        {"read-only folder",
+         [&](bool on) {
+             fs::permissions(dir / "ro", fs::perms::owner_write,
+                             on ? fs::perm_options::remove : fs::perm_options::add);
+         }},
+        {"disk full", [&](bool on) {
+             rlimit limit{on ? 64 : unlimited.rlim_cur, unlimited.rlim_max};
+             ::setrlimit(RLIMIT_FSIZE, &limit);
+         }}};
+    for (const auto& [name, fail] : cases) {
+        SCOPED_TRACE(name);
+        if (name == std::string("read-only folder") && ::geteuid() == 0)
+            continue; // permissions do not bind root
+        script.shown.clear();
+        ses.SesModified = true;
+        fail(true);
+        const bool saved = editor->SaveProc();
+        script.answers = {mrYes};
+        form->Open1->trigger(); // "Save it?" Yes, and the save fails again
+        fail(false);
+        EXPECT_EQ(std::tuple(saved, slurp(old), ses.SesModified), std::tuple(false, "the previous session", true));
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir / "ro"), {}), 1) << "no temporary left";
+        ASSERT_EQ(script.messages().size(), 3);
+        EXPECT_TRUE(script.messages()[0].startsWith(QString::fromStdString("Could not write \"" + old + "\": ")));
+        EXPECT_EQ(script.shown.back().what, ScriptedPrompts::Shown::What::Message) << "no open dialog";
+    }
+    std::signal(SIGXFSZ, oldSignal);
+
+    script.files = {QString::fromStdString(at("gone/new.lsf"))};
+    EXPECT_FALSE(editor->SaveAsProc());
+    EXPECT_EQ(std::tuple(ses.SesFileName, form->windowTitle()), std::tuple(old, QString("[keep]")));
+    EXPECT_EQ(model.Folders.SesDir, at("gone/")) << "the folder follows the dialog";
+}
+
+TEST_F(SessionFiles, ReaderFindsWavFilesAndUserWavesOrSaysWhatIsMissingOnceAfterTheSegments)
+{
+    SessionGlobals g;
+    g.ToneWavName = "C:\\Sessions\\Wavs\\tone.wav";
+    g.BSWavName = "/gone/rain.wav";
+    g.UserWaves = {"bell", "Nope", "Short", "Sine"};
+    const std::string relocated = put("Source_Wav/tone.wav", wavBytes());
+    open(sessionFile(g));
+    EXPECT_EQ(script.messages(), QStringList{"User wave file not found !"}) << "once, for two slots";
+    EXPECT_EQ(std::tuple(form->ToneWavName, form->Edit1->text(), form->BSWavName, form->Edit3->text()),
+              std::tuple(relocated, QString("tone.wav"), "", QString()));
+    for (int n = 1; n <= 4; ++n)
+        EXPECT_EQ(form->userWaves().currentName(n), n == 1 ? "Bell" : "Sine") << n;
+    EXPECT_EQ(model.Samples->WaveTables[18], model.Samples->WaveTables[1]);
+
+    // Another format is kept, with the reason; the warning about repaired values comes last.
+    g = {};
+    g.ToneWavName = put("elsewhere/mono.wav", wavBytes(1));
+    g.UserWaves = {"Sine", "Sine", "Sine", "Gone"};
+    open(sessionFile(g, 4, [](std::string& text) {
+        text.replace(text.find("AM Depth: 50"), 12, "AM Depth: lots");
+        text.replace(text.rfind("\tT3\t"), 4, "\tT99\t");
+    }));
+    EXPECT_EQ(std::tuple(ses.SegCount, ses.Segments[4]), std::tuple(4, model.Tables.DefaultSegment));
+    EXPECT_EQ(form->Edit1->text(), "mono.wav");
+    const QStringList shown = script.messages();
+    ASSERT_EQ(shown.size(), 3);
+    EXPECT_EQ(shown.mid(0, 2), QStringList({"Unsupported file format!\r\n\r\nOnly Wav files (16 bit, 44.1 kHz, stereo) "
+                                            "are supported.", "User wave file not found !"}));
+    EXPECT_TRUE(shown[2].contains("Segment 4: Time") && shown[2].contains("AM Depth: \"lots\""))
+        << shown[2].toStdString();
+    EXPECT_EQ(script.shown.back().kind, MsgKind::Warning);
+
+    // The ignore boxes keep the window's settings, and their slider repairs unsaid.
+    for (QCheckBox* box : {options->CheckBox8, options->CheckBox9, options->CheckBox10})
+        box->setChecked(true);
+    form->TrackBar2->setValue(33);
+    ses.SesModified = false;
+    g = {60, 60, 60, 90, "", "", {"Sine", "Sine", "Sine", "Nope"}};
+    open(sessionFile(g, 2, [](std::string& text) { text.replace(text.find("BS Volume: 60"), 13, "BS Volume: x"); }));
+    EXPECT_TRUE(script.messages().isEmpty());
+    EXPECT_EQ(std::tuple(form->TrackBar2->value(), form->TrackBar5->value(), form->Edit1->text(), ses.SegCount),
+              std::tuple(33, 20, QString("mono.wav"), 2));
+}
+
+TEST_F(SessionFiles, OlderKindTakesTheLsfNameAndIsLeftUntouched)
+{
+    const std::string bytes =
+        "Session Name: Old one\r\nSegments: 1\r\nSession Description:\r\nLine one\r\nSTART\r\n"
+        "1\tT3\tTone1\t0.5\t0.6\t0.7\t0.8\tA0\tA1\tOX-XO\tnone\t50\t50  \t100  \tSG1\tW1\tW2\tB1\t10  \r\n";
+    const std::string old = put("old.lrf", bytes);
+    open(old);
+    EXPECT_TRUE(script.messages().isEmpty()) << script.messages().join("|").toStdString();
+    EXPECT_EQ(std::tuple(ses.SesFileName, form->windowTitle(), ses.SessionName, ses.SessionDescription),
+              std::tuple(at("old.lsf"), QString("Lumisonorium SW 3.8 - [old]"), "Old one", "Line one"));
+    EXPECT_EQ(ses.Segments[1].Phase, 7) << "OX-XO";
+    EXPECT_EQ(std::tuple(slurp(old), fs::exists(at("old.lsf"))), std::tuple(bytes, false)) << "left untouched";
+}
+
+TEST_F(SessionFiles, RefusedFileChangesNothing)
+{
+    TSegRec seg = model.Tables.DefaultSegment;
+    seg.Time = 5;
+    setSegments({seg, seg});
+    ses.SesFileName = at("good.lsf");
+    form->setWindowTitle("[good]");
+    ses.SesModified = true;
+    const std::string broken =
+        sessionFile({}, 2, [](std::string& text) { text.insert(text.find("Segments: 2") + 11, "x"); });
+    const std::pair<std::string, QString> cases[] = {
+        {broken, "The session file cannot be read: line 3"},
+        {at("none.lsf"), "Could not open"},
+        {put("a.txt", "x"), "Unsupported session file format"},
+    };
+    for (const auto& [file, message] : cases) {
+        SCOPED_TRACE(file);
+        script.answers = {mrNo};
+        open(file);
+        EXPECT_TRUE(script.messages().value(1).startsWith(message)) << script.messages().join("|").toStdString();
+        EXPECT_EQ(std::tuple(ses.SegCount, ses.Segments[2], ses.SesFileName, form->windowTitle(), ses.SesModified),
+                  std::tuple(2, seg, at("good.lsf"), QString("[good]"), true));
+    }
+
+    // At start-up a refused file leaves a new session without a name.
+    ses.SesModified = false;
+    ses.SesFileName = broken;
+    form->OpenSessionWhenRun();
+    EXPECT_EQ(std::tuple(ses.SesFileName, ses.SegCount, form->windowTitle()),
+              std::tuple(std::string(), 1, QString("Lumisonorium SW 3.8 - []")));
+}
