@@ -24,3 +24,12 @@ void centreOnScreen(QWidget* window)
     frame.moveCenter(area.center());
     window->move(frame.topLeft());
 }
+
+void showWindow(QWidget* window)
+{
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}

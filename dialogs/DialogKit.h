@@ -10,3 +10,6 @@ void setPixelFont(QWidget* widget, int pixels, bool bold = false, const QString&
 
 /// Moves a window so that its frame is centred on its screen's available area.
 void centreOnScreen(QWidget* window);
+
+/// Shows a window (null: nothing), brings it to the front and activates it.
+void showWindow(QWidget* window);

@@ -154,15 +154,6 @@ QString minutesSeconds(std::int64_t secs)
     return QStringLiteral("%1:%2").arg(secs / 60).arg(secs % 60, 2, 10, QLatin1Char('0'));
 }
 
-void showWindow(QWidget* window)
-{
-    if (!window)
-        return;
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
 } // namespace
 
 TForm1::TForm1(PlayerModel& model)

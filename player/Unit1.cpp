@@ -55,15 +55,6 @@ QString editorTitle()
     return QString::fromLatin1(kVersionedTitle) + QStringLiteral(" - Spreadsheet Editor");
 }
 
-void showWindow(QWidget* window)
-{
-    if (!window)
-        return;
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
 } // namespace
 
 TForm3::TForm3(PlayerModel& model)
