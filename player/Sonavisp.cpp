@@ -44,6 +44,7 @@
 #include "platform/WaitCursor.h"
 #include "platform/Win1252Qt.h"
 #include "player/CommandLine.h"
+#include "player/Menus.h"
 #include "player/PlaybackLock.h"
 #include "player/PlayerModel.h"
 #include "player/StartUp.h"
@@ -133,14 +134,6 @@ QIcon recordGlyph()
     p.setBrush(QColor(230, 0, 0));
     p.drawEllipse(QRectF(4.5, 4.5, 11, 11));
     return QIcon(pm);
-}
-
-QAction* item(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {})
-{
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QLatin1String(name));
-    action->setShortcut(shortcut);
-    return action;
 }
 
 QString messageText(const std::exception& e)
@@ -315,47 +308,38 @@ void TForm1::buildControls()
 void TForm1::buildMenus()
 {
     QMenuBar* bar = menuBar();
-    Session1 = bar->addMenu(QStringLiteral("&Session"));
-    Session1->setObjectName(QStringLiteral("Session1"));
-    New1 = item(Session1, "New1", QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N));
-    Open1 = item(Session1, "Open1", QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O));
-    Save1 = item(Session1, "Save1", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    SaveAs1 = item(Session1, "SaveAs1", QStringLiteral("Save &As..."));
-    Import1 = Session1->addMenu(QStringLiteral("&Import (3-rd party session)"));
-    Import1->setObjectName(QStringLiteral("Import1"));
-    ImportPsx1 = item(Import1, "ImportPsx1", QStringLiteral("Photosonix file (.lss)"));
-    ImportMlp1 = item(Import1, "ImportMlp1", QStringLiteral("Mindlab Pro file (.ses)"));
+    Session1 = namedMenu(bar, "Session1", QStringLiteral("&Session"));
+    addSessionFileItems(*this);
     Session1->addSeparator();
-    ImportLNFfile1 = item(Session1, "ImportLNFfile1", QStringLiteral("I&mport LNF file"));
-    ExportLNFfile1 = item(Session1, "ExportLNFfile1", QStringLiteral("&Export session as LNF file"));
+    ImportLNFfile1 = menuItem(Session1, "ImportLNFfile1", QStringLiteral("I&mport LNF file"));
+    ExportLNFfile1 = menuItem(Session1, "ExportLNFfile1", QStringLiteral("&Export session as LNF file"));
     Session1->addSeparator();
-    Recordtowavfile1 = item(Session1, "Recordtowavfile1", QStringLiteral("Export to &wav file"));
+    Recordtowavfile1 = menuItem(Session1, "Recordtowavfile1", QStringLiteral("Export to &wav file"));
     Session1->addSeparator();
-    Exit1 = item(Session1, "Exit1", QStringLiteral("E&xit"));
+    Exit1 = menuItem(Session1, "Exit1", QStringLiteral("E&xit"));
 
-    Options1 = bar->addMenu(QStringLiteral("&Options"));
-    Options1->setObjectName(QStringLiteral("Options1"));
-    SetOptions1 = item(Options1, "SetOptions1", QStringLiteral("&Set Options..."));
+    Options1 = namedMenu(bar, "Options1", QStringLiteral("&Options"));
+    SetOptions1 = menuItem(Options1, "SetOptions1", QStringLiteral("&Set Options..."));
 
-    Show1 = bar->addMenu(QStringLiteral("Sho&w"));
-    Show1->setObjectName(QStringLiteral("Show1"));
-    Properties1 = item(Show1, "Properties1", QStringLiteral("S&ession Properties"), QKeySequence(Qt::CTRL | Qt::Key_P));
-    SpreadsheetEditor1 =
-        item(Show1, "SpreadsheetEditor1", QStringLiteral("&Spreadsheet Editor"), QKeySequence(Qt::CTRL | Qt::Key_E));
-    GraphicEditor1 = item(Show1, "GraphicEditor1", QStringLiteral("&Graphic Editor"), QKeySequence(Qt::CTRL | Qt::Key_G));
+    Show1 = namedMenu(bar, "Show1", QStringLiteral("Sho&w"));
+    Properties1 =
+        menuItem(Show1, "Properties1", QStringLiteral("S&ession Properties"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    SpreadsheetEditor1 = menuItem(Show1, "SpreadsheetEditor1", QStringLiteral("&Spreadsheet Editor"),
+                                  QKeySequence(Qt::CTRL | Qt::Key_E));
+    GraphicEditor1 =
+        menuItem(Show1, "GraphicEditor1", QStringLiteral("&Graphic Editor"), QKeySequence(Qt::CTRL | Qt::Key_G));
     PlaybackControl1 =
-        item(Show1, "PlaybackControl1", QStringLiteral("&Playback Control"), QKeySequence(Qt::CTRL | Qt::Key_L));
+        menuItem(Show1, "PlaybackControl1", QStringLiteral("&Playback Control"), QKeySequence(Qt::CTRL | Qt::Key_L));
     UserWaveEditor1 =
-        item(Show1, "UserWaveEditor1", QStringLiteral("&User Wave Editor"), QKeySequence(Qt::CTRL | Qt::Key_W));
+        menuItem(Show1, "UserWaveEditor1", QStringLiteral("&User Wave Editor"), QKeySequence(Qt::CTRL | Qt::Key_W));
     Show1->addSeparator();
-    ShowWindow1 = item(Show1, "ShowWindow1", QStringLiteral("Show Window"));
+    ShowWindow1 = menuItem(Show1, "ShowWindow1", QStringLiteral("Show Window"));
 
-    Help1 = bar->addMenu(QStringLiteral("&Help"));
-    Help1->setObjectName(QStringLiteral("Help1"));
-    Contents1 = item(Help1, "Contents1", QStringLiteral("&Contents"));
+    Help1 = namedMenu(bar, "Help1", QStringLiteral("&Help"));
+    Contents1 = menuItem(Help1, "Contents1", QStringLiteral("&Contents"));
     Help1->addSeparator();
-    Homepage1 = item(Help1, "Homepage1", QStringLiteral("&Visit Lumisonorium SW Homepage..."));
-    About1 = item(Help1, "About1", QStringLiteral("&About..."));
+    Homepage1 = menuItem(Help1, "Homepage1", QStringLiteral("&Visit Lumisonorium SW Homepage..."));
+    About1 = menuItem(Help1, "About1", QStringLiteral("&About..."));
 
     connect(New1, &QAction::triggered, this, [] {
         if (Form3)

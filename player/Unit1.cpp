@@ -26,6 +26,7 @@
 #include "platform/Help.h"
 #include "platform/Settings.h"
 #include "player/EditorGrid.h"
+#include "player/Menus.h"
 #include "player/PlaybackLock.h"
 #include "player/PlayerModel.h"
 #include "player/SegmentGridModel.h"
@@ -162,57 +163,40 @@ void TForm3::buildControls()
 void TForm3::buildMenus()
 {
     QMenuBar* bar = menuBar();
-    auto item = [this](QMenu* menu, const char* name, const QString& text, const QKeySequence& keys = {}) {
-        QAction* action = menu->addAction(text);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcut(keys);
-        return action;
-    };
-    auto menu = [bar](const char* name, const QString& text) {
-        QMenu* m = bar->addMenu(text);
-        m->setObjectName(QString::fromLatin1(name));
-        return m;
-    };
+    const auto menu = [bar](const char* name, const QString& text) { return namedMenu(bar, name, text); };
 
     Session1 = menu("Session1", QStringLiteral("&Session"));
-    New1 = item(Session1, "New1", QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N));
-    Open1 = item(Session1, "Open1", QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O));
-    Save1 = item(Session1, "Save1", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    SaveAs1 = item(Session1, "SaveAs1", QStringLiteral("Save &As..."));
-    Import1 = Session1->addMenu(QStringLiteral("&Import (3-rd party session)"));
-    Import1->setObjectName(QStringLiteral("Import1"));
-    ImportPsx1 = item(Import1, "ImportPsx1", QStringLiteral("Photosonix file (.lss)"));
-    ImportMlp1 = item(Import1, "ImportMlp1", QStringLiteral("Mindlab Pro file (.ses)"));
+    addSessionFileItems(*this);
     Session1->addSeparator();
-    CloseEditor1 = item(Session1, "CloseEditor1", QStringLiteral("&Close Editor"));
+    CloseEditor1 = menuItem(Session1, "CloseEditor1", QStringLiteral("&Close Editor"));
 
     Segment1 = menu("Segment1", QStringLiteral("S&egment"));
-    Cut1 = item(Segment1, "Cut1", QStringLiteral("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X));
-    Copy1 = item(Segment1, "Copy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    Paste1 = item(Segment1, "Paste1", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
-    Delete1 = item(Segment1, "Delete1", QStringLiteral("&Delete"), QKeySequence(Qt::Key_Delete));
-    AddNew1 = item(Segment1, "AddNew1", QStringLiteral("Add &New"), QKeySequence(Qt::CTRL | Qt::Key_A));
-    Insert1 = item(Segment1, "Insert1", QStringLiteral("&Insert"), QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    Cut1 = menuItem(Segment1, "Cut1", QStringLiteral("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    Copy1 = menuItem(Segment1, "Copy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    Paste1 = menuItem(Segment1, "Paste1", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    Delete1 = menuItem(Segment1, "Delete1", QStringLiteral("&Delete"), QKeySequence(Qt::Key_Delete));
+    AddNew1 = menuItem(Segment1, "AddNew1", QStringLiteral("Add &New"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    Insert1 = menuItem(Segment1, "Insert1", QStringLiteral("&Insert"), QKeySequence(Qt::CTRL | Qt::Key_Insert));
     Segment1->addSeparator();
-    ValueUp1 = item(Segment1, "ValueUp1", QStringLiteral("Value &Up"), QKeySequence(Qt::Key_Q));
-    ValueDown1 = item(Segment1, "ValueDown1", QStringLiteral("Value &Down"), QKeySequence(Qt::Key_A));
-    Ramp1 = item(Segment1, "Ramp1", QStringLiteral("&Ramp"), QKeySequence(Qt::Key_R));
+    ValueUp1 = menuItem(Segment1, "ValueUp1", QStringLiteral("Value &Up"), QKeySequence(Qt::Key_Q));
+    ValueDown1 = menuItem(Segment1, "ValueDown1", QStringLiteral("Value &Down"), QKeySequence(Qt::Key_A));
+    Ramp1 = menuItem(Segment1, "Ramp1", QStringLiteral("&Ramp"), QKeySequence(Qt::Key_R));
 
     Show1 = menu("Show1", QStringLiteral("Sho&w"));
-    MainWindow1 = item(Show1, "MainWindow1", QStringLiteral("&Main Window"), QKeySequence(Qt::CTRL | Qt::Key_M));
+    MainWindow1 = menuItem(Show1, "MainWindow1", QStringLiteral("&Main Window"), QKeySequence(Qt::CTRL | Qt::Key_M));
     Properties1 =
-        item(Show1, "Properties1", QStringLiteral("S&ession Properties"), QKeySequence(Qt::CTRL | Qt::Key_P));
+        menuItem(Show1, "Properties1", QStringLiteral("S&ession Properties"), QKeySequence(Qt::CTRL | Qt::Key_P));
     GraphicEditor1 =
-        item(Show1, "GraphicEditor1", QStringLiteral("&Graphic Editor"), QKeySequence(Qt::CTRL | Qt::Key_G));
+        menuItem(Show1, "GraphicEditor1", QStringLiteral("&Graphic Editor"), QKeySequence(Qt::CTRL | Qt::Key_G));
     PlaybackControl1 =
-        item(Show1, "PlaybackControl1", QStringLiteral("&Playback Control"), QKeySequence(Qt::CTRL | Qt::Key_L));
+        menuItem(Show1, "PlaybackControl1", QStringLiteral("&Playback Control"), QKeySequence(Qt::CTRL | Qt::Key_L));
     UserWaveEditor1 =
-        item(Show1, "UserWaveEditor1", QStringLiteral("&User Wave Editor"), QKeySequence(Qt::CTRL | Qt::Key_W));
+        menuItem(Show1, "UserWaveEditor1", QStringLiteral("&User Wave Editor"), QKeySequence(Qt::CTRL | Qt::Key_W));
     Show1->addSeparator();
-    ShowWindow1 = item(Show1, "ShowWindow1", QStringLiteral("Show Window"));
+    ShowWindow1 = menuItem(Show1, "ShowWindow1", QStringLiteral("Show Window"));
 
     Help1 = menu("Help1", QStringLiteral("&Help"));
-    Contents1 = item(Help1, "Contents1", QStringLiteral("&Contents"));
+    Contents1 = menuItem(Help1, "Contents1", QStringLiteral("&Contents"));
 
     connect(New1, &QAction::triggered, this, &TForm3::NewProc);
     connect(Open1, &QAction::triggered, this, [] {
