@@ -25,19 +25,10 @@ std::vector<std::int16_t> clicks()
     return makeSignal(kFrames, [](std::int64_t k, int ch) { return k % 3000 == 7 ? 28000.0 * (ch ? -1 : 1) : 40.0; });
 }
 
-struct Rig {
-    std::unique_ptr<SignalPath> path = std::make_unique<SignalPath>();
-    MemorySource src{clicks()};
-    int ends = 0;
-
+struct Rig : PlayingPath {
     Rig()
+        : PlayingPath(clicks())
     {
-        path->SetSineTable(sineTable());
-        path->OnRunEnd = [this] { ++ends; };
-        path->SetSource(&src);
-        path->ResetRun(23);
-        path->TotalFrames = path->FramesLeft = src.frames();
-        path->Playing = true;
     }
 };
 

@@ -21,19 +21,10 @@ std::vector<std::int16_t> source()
     });
 }
 
-struct Player {
-    std::unique_ptr<SignalPath> path = std::make_unique<SignalPath>();
-    MemorySource src{source()};
-    int ends = 0;
-
+struct Player : PlayingPath {
     Player()
+        : PlayingPath(source())
     {
-        path->SetSineTable(sineTable());
-        path->OnRunEnd = [this] { ++ends; };
-        path->SetSource(&src);
-        path->ResetRun(23);
-        path->TotalFrames = path->FramesLeft = src.frames();
-        path->Playing = true;
     }
     /// Blocks computed straight through the signal path: the output, or the
     /// monitoring signal, per block.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <numbers>
 #include <vector>
 
@@ -63,3 +64,22 @@ inline std::vector<std::int16_t> makeSignal(std::int64_t frames, const std::func
             s[2 * k + c] = static_cast<std::int16_t>(std::clamp(std::lrint(f(k, c)), -32768L, 32767L));
     return s;
 }
+
+/// A signal path set up to play `samples` from memory at the playing AS
+/// level 23, counting the end-of-run hook's calls.
+struct PlayingPath {
+    std::unique_ptr<SignalPath> path = std::make_unique<SignalPath>();
+    MemorySource src;
+    int ends = 0;
+
+    explicit PlayingPath(std::vector<std::int16_t> samples)
+        : src(std::move(samples))
+    {
+        path->SetSineTable(sineTable());
+        path->OnRunEnd = [this] { ++ends; };
+        path->SetSource(&src);
+        path->ResetRun(23);
+        path->TotalFrames = path->FramesLeft = src.frames();
+        path->Playing = true;
+    }
+};
