@@ -102,11 +102,14 @@ void TForm1::startPlayback()
     m_fillError.clear();
     // A pause stored by a run that ended paused would open the device paused.
     AudioOut1->SetPaused(false);
-    if (Form7)
+    if (Form7) {
         Form7->Paused = false;
+        Form7->SavedCaption.clear();
+    }
     // Reset, filters, segment ends at the length factor and where the
     // engine's own soft end begins.
     eng.PrepareRun(RunKind::Start);
+    Label13->setText(QStringLiteral("Amp."));
     // Both ways: a session that needs no wav must not open a reader on a stale name.
     eng.ToneWavOpen = m_model.Params->NeedToneWav;
     eng.BSWavOpen = m_model.Params->NeedBSWav;
