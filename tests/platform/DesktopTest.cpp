@@ -10,17 +10,9 @@
 #include "platform/Help.h"
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
+#include "support/UrlCatcher.h"
 
 namespace {
-
-// Catches what the desktop would be asked to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 bool waiting()
 {
@@ -77,4 +69,3 @@ TEST(Help, OpensTheFileOrSaysItIsMissing)
     setHelpFile({});
 }
 
-#include "DesktopTest.moc"

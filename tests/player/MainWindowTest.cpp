@@ -30,19 +30,11 @@
 #include "player/Unit1.h"
 #include "player/Unit2.h"
 #include "support/QtApp.h"
+#include "support/UrlCatcher.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Catches what the desktop would be asked to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 // One main window on synthetic tables, with the spreadsheet editor (whose New
 // it uses) and the properties dialog; the session is a new one.
@@ -293,4 +285,3 @@ TEST_F(MainWindow, MenuWiring)
     EXPECT_TRUE(options.isVisible());
 }
 
-#include "MainWindowTest.moc"
