@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string_view>
@@ -56,13 +57,16 @@ public:
         return t;
     }
 
-    long double positive(int line) const
+    /// A decimal number above 0 and at most `max`.
+    long double positive(int line, long double max) const
     {
         auto v = parseDecimal(text(line));
         if (!v)
             fail(line, "not a decimal number");
         if (!(*v > 0))
             fail(line, "must be above 0");
+        if (*v > max)
+            fail(line, "must not exceed " + formatInt(static_cast<std::int64_t>(max)));
         return *v;
     }
 
@@ -167,7 +171,7 @@ void ParseDataFile(const std::string& text, const std::string& path, ValueTables
     for (int i = 1; i <= 32; ++i) {
         int line = kTimeLine + 2 * (i - 1);
         t.TimeNames[i] = in.name(line);
-        t.TimeSecs[i] = static_cast<float>(in.positive(line + 1));
+        t.TimeSecs[i] = static_cast<float>(in.positive(line + 1, kMaxTimeSecs));
     }
     requireUnique(in, t.TimeNames, 32, kTimeLine, 2);
 
@@ -181,13 +185,20 @@ void ParseDataFile(const std::string& text, const std::string& path, ValueTables
         t.PitchNames[i] = in.name(line + 2);
         const std::string& v = t.PitchValues[i];
         if (i <= kAbsolutePitches) {
-            in.positive(line);
+            in.positive(line, kMaxPitchHz);
             if (!parseDecimal(t.PitchNames2[i]))
                 in.fail(line + 1, "not a decimal number");
             if (t.PitchNames[i].size() != 2)
                 in.fail(line + 2, "an absolute pitch's name has two characters");
-        } else if (v.size() < 2 || v[0] != 'r' || v[1] == ' ' || !parseWholeNumber(std::string_view(v).substr(1))) {
-            in.fail(line, "a relative pitch is \"r\" followed by a whole number");
+        } else {
+            const std::optional<std::int64_t> offset = v.size() >= 2 && v[0] == 'r' && v[1] != ' '
+                                                           ? parseWholeNumber(std::string_view(v).substr(1))
+                                                           : std::nullopt;
+            if (!offset)
+                in.fail(line, "a relative pitch is \"r\" followed by a whole number");
+            if (*offset < -kMaxPitchHz || *offset > kMaxPitchHz)
+                in.fail(line, "a relative pitch lies within r-" + formatInt(kMaxPitchHz) + "..r" +
+                                  formatInt(kMaxPitchHz));
         }
         requireNoRampLook(in, t.PitchNames[i], line + 2);
     }

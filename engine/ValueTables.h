@@ -56,6 +56,14 @@ private:
 
 constexpr int kDataFileLines = 536;
 
+/// Longest segment duration the data file may give, in seconds: 2000 such
+/// segments keep the session length in whole seconds within 32 bits, and
+/// every frame position far within 64 bits at any session-length factor.
+constexpr long double kMaxTimeSecs = 1e6;
+/// Highest absolute pitch, and largest offset of a relative one, in Hz: at
+/// most one wave-table period per frame, a step the generators can take.
+constexpr int kMaxPitchHz = kFrameRate;
+
 /// Reads "DatLU.dat" from the folder into the tables. The file is parsed and
 /// checked whole before anything is stored, so the tables are either complete
 /// and consistent or untouched. Throws IoError when the file cannot be read and

@@ -35,10 +35,12 @@ std::size_t decimalPrefixLength(std::string_view t)
     return digits == 0 ? 0 : i;
 }
 
-long double convert(std::string_view t)
+/// Empty when the value lies beyond what a long double holds.
+std::optional<long double> convert(std::string_view t)
 {
     long double value = 0;
-    std::from_chars(t.data(), t.data() + t.size(), value, std::chars_format::fixed);
+    if (std::from_chars(t.data(), t.data() + t.size(), value, std::chars_format::fixed).ec != std::errc())
+        return std::nullopt;
     return value;
 }
 } // namespace
@@ -69,7 +71,7 @@ std::optional<long double> parseDecimal(std::string_view text)
 long double leadingDecimal(std::string_view text)
 {
     std::size_t n = decimalPrefixLength(text);
-    return n == 0 ? 0.0L : convert(text.substr(0, n));
+    return n == 0 ? 0.0L : convert(text.substr(0, n)).value_or(0.0L);
 }
 
 std::optional<std::int64_t> leadingInteger(std::string_view text)

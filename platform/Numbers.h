@@ -12,11 +12,13 @@
 std::optional<std::int64_t> parseWholeNumber(std::string_view text);
 
 /// A decimal number that fills the whole text: optional "-", digits with at
-/// most one ".", at least one digit. No blanks, exponent, "inf" or "nan".
+/// most one ".", at least one digit. No blanks, exponent, "inf" or "nan";
+/// empty too for a value beyond what a long double holds.
 std::optional<long double> parseDecimal(std::string_view text);
 
 /// The number at the start of the text, read up to the first character that
-/// does not fit (as a lenient string-to-number conversion would); 0 when none.
+/// does not fit (as a lenient string-to-number conversion would); 0 when none
+/// or beyond what a long double holds.
 long double leadingDecimal(std::string_view text);
 
 /// The whole number at the start of the text after blanks, read up to the

@@ -97,8 +97,13 @@ TEST(DataFile, BrokenFilesAreRefusedAtTheirLine)
         int line; // 1-based line to change
         const char* text;
     };
+    const std::string beyondLongDouble(5000, '9');
     const Case cases[] = {
         {"seconds not a number", 2, "abc"},
+        {"seconds past what positions hold", 2, "1000000.5"},
+        {"seconds past a long double", 2, beyondLongDouble.c_str()},
+        {"absolute pitch past the frame rate", 92, "44100.01"},
+        {"relative pitch past the frame rate", 347, "r-44101"},
         {"seconds trailing text", 2, "1.5s"},
         {"zero seconds", 4, "0"},
         {"negative seconds", 4, "-1"},

@@ -29,6 +29,7 @@ TEST(Numbers, DecimalsIgnoreTheLocale)
     EXPECT_EQ(parseDecimal("5."), 5.0L);
     for (const char* bad : {"", ".", "-", " 1", "1 ", "1,5", "1e3", "inf", "nan", "1.2.3", "+1"})
         EXPECT_FALSE(parseDecimal(bad).has_value()) << bad;
+    EXPECT_FALSE(parseDecimal(std::string(5000, '9')).has_value()) << "beyond a long double";
 }
 
 TEST(Numbers, LenientPrefixes)
