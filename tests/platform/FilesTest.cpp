@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "../support/FailingFileCalls.h"
+#include "platform/AtomicFile.h"
+#include "platform/IoError.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+struct Files : ::testing::Test {
+    fs::path dir = fs::temp_directory_path() / ("files-" + std::to_string(::getpid()));
+    Files() { fs::create_directories(dir); }
+    ~Files() override { fs::remove_all(dir); }
+    std::string put(const std::string& name, const std::string& bytes)
+    {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+        return (dir / name).string();
+    }
+    std::size_t count() const { return std::distance(fs::directory_iterator(dir), {}); }
+};
+
+/// Runs `check` as an unprivileged user when the tests run as root, whom
+/// permissions do not bind; its result.
+bool asUser(const std::function<bool()>& check)
+{
+    if (::geteuid() != 0)
+        return check();
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(::setgid(65534) == 0 && ::setuid(65534) == 0 && check() ? 0 : 1);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+TEST_F(Files, EveryFailingStepKeepsTheOldFileAndLeavesNothing)
+{
+    const std::string old = put("keep.lsf", "old");
+    const std::pair expected(std::string("old"), std::size_t{1});
+    // Unnamed temporaries, then named ones as where the file system has no unnamed ones.
+    for (FileCall temporary : {FileCall::None, FileCall::TmpfileOpen}) {
+        for (FileCall step : {FileCall::Write, FileCall::Flush, FileCall::Link, FileCall::Close, FileCall::Rename}) {
+            if (temporary != FileCall::None && step == FileCall::Link)
+                continue; // a named temporary is never linked
+            SCOPED_TRACE(testing::Message() << static_cast<int>(temporary) << "/" << static_cast<int>(step));
+            g_failFileCallErrno = EOPNOTSUPP;
+            g_failFileCall = temporary;
+            AtomicFile out;
+            out.open(old);
+            EXPECT_EQ(count(), temporary == FileCall::None ? 1u : 2u) << "unnamed until the commit";
+            g_failFileCallErrno = EIO;
+            g_failFileCall = step;
+            const int failed = g_fileCallsFailed;
+            try {
+                out.write("new");
+                out.commit();
+                ADD_FAILURE() << "committed";
+            } catch (const IoError& e) {
+                EXPECT_EQ(std::string(e.what()), "Could not write \"" + old + "\": " + errnoText(EIO) + ".");
+            }
+            g_failFileCall = FileCall::None;
+            EXPECT_EQ(g_fileCallsFailed, failed + 1) << "the step was reached";
+            EXPECT_EQ(std::pair(slurp(old), count()), expected);
+        }
+    }
+}
+
+TEST_F(Files, LongNamesLinksAndRefusalsBeforeAnythingIsCreated)
+{
+    const std::string longPath = put(std::string(246, 'n') + ".lsf", "old");
+    ::chmod(longPath.c_str(), 0640);
+    AtomicFile::writeWhole(longPath, "new");
+    EXPECT_EQ(std::pair(slurp(longPath), fs::status(longPath).permissions()),
+              std::pair(std::string("new"), fs::perms(0640)));
+
+    const std::string real = put("real.lsf", "real");
+    fs::create_symlink("real.lsf", dir / "link.lsf");
+    AtomicFile::writeWhole((dir / "link.lsf").string(), "followed");
+    EXPECT_EQ(std::pair(fs::is_symlink(dir / "link.lsf"), slurp(real)), std::pair(true, std::string("followed")));
+    AtomicFile::writeWhole((dir / "link.lsf").string(), "replaced", LinkAtDestination::Replace);
+    EXPECT_EQ(std::tuple(fs::is_symlink(dir / "link.lsf"), slurp(dir / "link.lsf"), slurp(real)),
+              std::tuple(false, std::string("replaced"), std::string("followed")));
+
+    fs::create_directory(dir / "folder.wav");
+    ::mkfifo((dir / "pipe.lsf").c_str(), 0666);
+    ::chmod(put("ro.wav", "read-only").c_str(), 0444);
+    ::chmod(dir.c_str(), 0777);
+    const std::size_t before = count();
+    for (const std::string name : {"folder.wav", "pipe.lsf", "ro.wav"}) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(asUser([&] {
+            try {
+                AtomicFile().open((dir / name).string());
+            } catch (const IoError&) {
+                return true;
+            }
+            return false;
+        }));
+        EXPECT_EQ(count(), before);
+    }
+}
