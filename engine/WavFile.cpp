@@ -42,6 +42,10 @@ bool isId(const std::uint8_t* p, const char (&id)[5])
     return std::memcmp(p, id, 4) == 0;
 }
 
+/// Chunks looked at before "fmt " and "data" are both found; real files have
+/// a handful.
+constexpr int kMaxWalkedChunks = 1024;
+
 /// Reads a file through a window of its bytes, so that walking a file of many
 /// small chunks costs a few system calls rather than one per chunk.
 class WindowedFile {
@@ -88,7 +92,7 @@ private:
     int m_fd;
     std::int64_t m_size;
     const std::string& m_path;
-    std::vector<std::uint8_t> m_window = std::vector<std::uint8_t>(16384);
+    std::vector<std::uint8_t> m_window = std::vector<std::uint8_t>(4096);
     std::int64_t m_start = 0;
     std::int64_t m_length = 0;
 };
@@ -113,7 +117,13 @@ WavInfo walkChunks(int fd, const std::string& path)
     bool haveFmt = false;
     bool haveData = false;
     std::uint32_t announced = 0;
+    // A chunk's body is stepped over, only the window at its header is read;
+    // the count bounds what a file of empty chunks costs (a sparse file of
+    // zeros is one of 8-byte chunks all the way).
+    int chunks = 0;
     for (std::int64_t pos = 12; !(haveFmt && haveData) && file.read(pos, b, 8);) {
+        if (++chunks > kMaxWalkedChunks)
+            return {};
         const std::uint32_t size = le32(b + 4);
         if (!haveFmt && isId(b, "fmt ")) {
             if (size < 16 || !file.read(pos + 8, b, 16))

@@ -102,7 +102,9 @@ private:
 
 /// Opens `path` read-only and walks its chunks: "RIFF"/"WAVE", then chunks in
 /// any order, each padded to an even size; the first "fmt " (at least 16
-/// bytes) and the first "data" chunk count. A walked file comes back open,
+/// bytes) and the first "data" chunk count, found among the first 1024
+/// chunks; the walk reads chunk headers only, a few reads whatever the file's
+/// size. A walked file comes back open,
 /// positioned at its first sample; a file that cannot be walked comes back
 /// closed with info().walked false. Throws IoError when the file cannot be
 /// opened or read.

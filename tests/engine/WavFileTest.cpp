@@ -202,6 +202,23 @@ TEST_F(WavFiles, WriterPatchesSizesAndNeverLeavesPartialFiles)
     EXPECT_THROW(w.open((dir / "no" / "such.wav").string()), WavWriteError);
 }
 
+TEST_F(WavFiles, WalkOfAHugeSparseFileReadsLittle)
+{
+    const std::string path = put("sparse.wav", "RIFF" + le(0xFFFFFFFF) + "WAVE");
+    fs::resize_file(path, 4ULL << 30); // zeros: empty chunks all the way
+    const auto bytesRead = [] {
+        std::ifstream io("/proc/self/io");
+        std::string key;
+        long long value = -1;
+        while (io >> key >> value && key != "rchar:")
+            value = -1;
+        return value;
+    };
+    const long long before = bytesRead();
+    EXPECT_FALSE(readWavInfo(path).walked);
+    EXPECT_LT(bytesRead() - before, 1 << 20);
+}
+
 namespace {
 
 /// An export of a session of `segments` segments of 0.125 s playing the
