@@ -1,12 +1,8 @@
 #include "engine/SampleTables.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <memory>
-#include <vector>
-
 #include "platform/IoError.h"
 #include "platform/Paths.h"
+#include "platform/RegularFile.h"
 
 const std::array<const char*, kBuiltInWaves> kBuiltInWaveFiles = {
     "Sine.pcm",     "Surf.pcm",     "Square.pcm",   "Saw.pcm",    "Triangle.pcm",
@@ -16,23 +12,15 @@ const std::array<const char*, kBuiltInWaves> kBuiltInWaveFiles = {
 
 void readPcmSamples(const std::string& path, std::int16_t* dst, std::size_t count)
 {
-    struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        throw IoError(path, "open", errnoText(errno));
-    std::vector<unsigned char> bytes(count * 2);
-    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (got != bytes.size()) {
-        if (std::ferror(file.get()))
-            throw IoError(path, "read", errnoText(errno));
+    // Only the samples needed are read; anything after them is ignored.
+    const std::string bytes = readRegularFile(path, count * 2);
+    if (bytes.size() != count * 2)
         throw IoError(path, "read",
-                      "the file holds " + std::to_string(got / 2) + " samples, " +
-                          std::to_string(count) + " needed");
-    }
+                      "the file holds " + std::to_string(bytes.size() / 2) + " samples, " + std::to_string(count) +
+                          " needed");
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     for (std::size_t i = 0; i < count; ++i)
-        dst[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
+        dst[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(b[2 * i] | (b[2 * i + 1] << 8)));
 }
 
 void LoadSampleBuffers(const std::string& folder, SampleTables& samples)

@@ -25,7 +25,8 @@ constexpr const char* kHeartBeatFile = "HrtBeat.pcm";
 
 /// Reads `count` raw little-endian 16-bit samples from the start of a file;
 /// anything after them is ignored. The destination changes only when all of
-/// them were read. Throws IoError when the file is missing or too short.
+/// them were read. Throws IoError when the file is missing, too short or not
+/// a regular file (a pipe would block).
 void readPcmSamples(const std::string& path, std::int16_t* dst, std::size_t count);
 
 /// Loads wave tables 1..15 and the heart beat from the folder. Throws IoError

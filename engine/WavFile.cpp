@@ -4,8 +4,6 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
-
-#include <cstdlib>
 #include <vector>
 
 #include <fcntl.h>
@@ -371,130 +369,52 @@ WavInfo wavReadProc(WavReader& reader, int mode, const std::string& path)
 
 namespace {
 
-/// Bytes written between two starts of their writeback to disk.
-constexpr std::int64_t kWritebackBytes = 8 << 20;
-
-/// Writes all `bytes`, across short writes; returns 0 or the errno.
-int writeAll(int fd, const void* data, std::size_t bytes, std::int64_t at = -1)
+/// Runs one step of the file; its failures become the wav writer's own.
+template <class Step>
+void wavWriteStep(Step&& step)
 {
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    while (bytes > 0) {
-        const ssize_t put = at < 0 ? ::write(fd, p, bytes) : ::pwrite(fd, p, bytes, at);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (put == 0)
-            return ENOSPC;
-        p += put;
-        bytes -= static_cast<std::size_t>(put);
-        if (at >= 0)
-            at += put;
+    try {
+        step();
+    } catch (const WavWriteError&) {
+        throw;
+    } catch (const IoError& e) {
+        throw WavWriteError(e.path(), e.action(), e.reason());
     }
-    return 0;
 }
 
 } // namespace
 
-WavWriter::~WavWriter()
-{
-    abort();
-}
-
 void WavWriter::open(const std::string& target)
 {
-    abort();
-    m_target = target;
-    // Replace the file a link names, not the link.
-    struct stat st {};
-    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(target.c_str(), nullptr)) {
-            m_target = real;
-            std::free(real);
-        }
-    }
-
-    // A name of our own rather than mkstemp: created with 0666, the umask
-    // then gives the file the permissions any new file of the user gets.
-    static unsigned serial = 0;
-    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_temp = m_target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
-        m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_fd < 0 && errno != EEXIST) {
-            m_temp.clear();
-            fail("create", errno);
-        }
-    }
-    if (m_fd < 0) {
-        m_temp.clear();
-        fail("create", EEXIST);
-    }
-    // A file being replaced keeps its permissions.
-    if (::stat(m_target.c_str(), &st) == 0)
-        ::fchmod(m_fd, st.st_mode & 07777);
-
-    const WavHeader header = canonicalWavHeader();
-    if (const int err = writeAll(m_fd, header.data(), header.size()))
-        fail("write", err);
     m_dataBytes = 0;
-    m_writebackFrom = 0;
+    wavWriteStep([&] {
+        m_file.open(target, LinkAtDestination::Follow);
+        const WavHeader header = canonicalWavHeader();
+        m_file.write(header.data(), header.size());
+    });
 }
 
 void WavWriter::append(const void* data, std::size_t bytes)
 {
-    if (m_fd < 0)
-        fail("write", EBADF);
-    if (static_cast<std::uint64_t>(m_dataBytes) + bytes > static_cast<std::uint64_t>(kMaxWavDataBytes))
-        fail("write", EFBIG);
-    if (const int err = writeAll(m_fd, data, bytes))
-        fail("write", err);
+    wavWriteStep([&] {
+        if (static_cast<std::uint64_t>(m_dataBytes) + bytes > static_cast<std::uint64_t>(kMaxWavDataBytes)) {
+            const std::string target = m_file.destination();
+            m_file.discard();
+            throw WavWriteError(target, "write", errnoText(EFBIG));
+        }
+        m_file.write(data, bytes);
+    });
     m_dataBytes += static_cast<std::int64_t>(bytes);
-    // Start writing what has piled up to disk now, without waiting for it:
-    // the flush at commit then finds little left, and a long export does not
-    // fill memory with unwritten pages until the system throttles it.
-    const std::int64_t written = kWavHeaderBytes + m_dataBytes;
-    if (written - m_writebackFrom >= kWritebackBytes) {
-        ::sync_file_range(m_fd, m_writebackFrom, written - m_writebackFrom, SYNC_FILE_RANGE_WRITE);
-        m_writebackFrom = written;
-    }
 }
 
 void WavWriter::commit()
 {
-    if (m_fd < 0)
-        fail("write", EBADF);
-    WavHeader header = canonicalWavHeader();
-    patchWavSizes(header, m_dataBytes);
-    if (const int err = writeAll(m_fd, header.data(), header.size(), 0))
-        fail("write", err);
-    // On disk before the rename, so that a crash leaves the old file or the
-    // whole new one, never an empty one.
-    if (::fdatasync(m_fd) != 0)
-        fail("write", errno);
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0)
-        fail("write", errno);
-    if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
-        fail("replace", errno);
-    m_temp.clear();
-}
-
-void WavWriter::abort() noexcept
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
-    if (!m_temp.empty())
-        ::unlink(m_temp.c_str());
-    m_temp.clear();
-}
-
-void WavWriter::fail(const char* action, int err)
-{
-    abort();
-    throw WavWriteError(m_target, action, errnoText(err));
+    wavWriteStep([&] {
+        WavHeader header = canonicalWavHeader();
+        patchWavSizes(header, m_dataBytes);
+        m_file.writeAt(0, header.data(), header.size());
+        m_file.commit();
+    });
 }
 
 bool sameFile(const std::string& a, const std::string& b)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/AtomicFile.h"
 #include "platform/IoError.h"
 
 // The one place that knows the wav format: the header every file of ours is
@@ -184,48 +185,40 @@ public:
     using IoError::IoError;
 };
 
-/// Writes one wav file without ever leaving a partial one: the samples go to a
-/// temporary file beside the target, which replaces the target only at
-/// commit. Until then an earlier file of the target's name stays untouched;
-/// abort, a failure and the destructor remove the temporary. GUI thread only.
+/// Writes one wav file through AtomicFile, so that no partial file is ever
+/// left: an earlier file of the target's name stays untouched until commit;
+/// abort, a failure and the destructor leave nothing behind. GUI thread only.
 class WavWriter {
 public:
     WavWriter() = default;
-    ~WavWriter();
     WavWriter(const WavWriter&) = delete;
     WavWriter& operator=(const WavWriter&) = delete;
 
-    /// Creates the temporary in the target's folder (a symbolic link is
-    /// followed, so that the file it names is the one replaced) and writes the
-    /// canonical header with sizes 0. Aborts a write still open first. Throws
-    /// WavWriteError.
+    /// Refuses a target that is a directory or that the user may not write,
+    /// creates the temporary (a symbolic link is followed, so that the file it
+    /// names is the one replaced) and writes the canonical header with sizes
+    /// 0. Aborts a write still open first. Throws WavWriteError.
     void open(const std::string& target);
     /// Appends `bytes` sample bytes (whole frames). Throws WavWriteError, also
     /// when the data would outgrow kMaxWavDataBytes; the temporary is then
     /// removed.
     void append(const void* data, std::size_t bytes);
-    /// Patches both sizes, flushes the file to disk, closes it and renames it
-    /// over the target. Throws WavWriteError; the temporary is then removed
-    /// and the target left as it was.
+    /// Patches both sizes and puts the file in the target's place. Throws
+    /// WavWriteError; the temporary is then removed and the target left as
+    /// it was.
     void commit();
-    /// Closes and removes the temporary; does nothing when nothing is open.
-    void abort() noexcept;
+    /// Removes the temporary; does nothing when nothing is open.
+    void abort() noexcept { m_file.discard(); }
 
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_file.isOpen(); }
     /// The file that commit replaces (a link already resolved).
-    const std::string& target() const { return m_target; }
-    const std::string& tempPath() const { return m_temp; }
+    const std::string& target() const { return m_file.destination(); }
     std::int64_t dataBytes() const { return m_dataBytes; }
     std::int64_t framesWritten() const { return m_dataBytes / kWavFrameBytes; }
 
 private:
-    [[noreturn]] void fail(const char* action, int err);
-
-    int m_fd = -1;
-    std::string m_target;
-    std::string m_temp;
+    AtomicFile m_file;
     std::int64_t m_dataBytes = 0;
-    std::int64_t m_writebackFrom = 0; // file bytes before it are on their way to disk
 };
 
 /// True when both paths name the same existing file (same device and inode,

@@ -8,10 +8,8 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSaveFile>
 #include <QSlider>
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <variant>
@@ -21,9 +19,11 @@
 #include "engine/Session.h"
 #include "engine/SessionFile.h"
 #include "engine/WavFile.h"
+#include "platform/AtomicFile.h"
 #include "platform/IoError.h"
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
+#include "platform/RegularFile.h"
 #include "platform/WaitCursor.h"
 #include "platform/Win1252Qt.h"
 #include "player/EditorGrid.h"
@@ -42,6 +42,7 @@ namespace {
 const char kSaveFilter[] = "Lumisonorium SW Session  (*.lsf)";
 const char kOpenFilter[] = "Lumisonorium SW session (*.lsf, *.lrf)";
 const char kOpenPatterns[] = "*.lsf *.lrf";
+constexpr std::size_t kMaxSessionFileBytes = 16 << 20;
 const char kUnusedWavsText[] =
     "\"Tone Wav File\" and/or \"Backing Sound Wav File\" reference to the particular wav file(s)\r\n"
     "but they may be never used in the session. Do you wish to remove the invalid references?\r\n"
@@ -90,13 +91,12 @@ SessionGlobals globalsOf(const TForm1& main)
 
 std::string readWholeFile(const std::string& fileName)
 {
-    QFile in(pathText(fileName));
-    if (!in.open(QIODevice::ReadOnly))
-        throw IoError(fileName, "open", in.errorString().toStdString());
-    const QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError)
-        throw IoError(fileName, "read", in.errorString().toStdString());
-    return bytes.toStdString();
+    // Sessions are some hundred kilobytes at most: reading a huge file chosen
+    // by mistake would freeze the windows for nothing.
+    std::string bytes = readRegularFile(fileName, kMaxSessionFileBytes + 1);
+    if (bytes.size() > kMaxSessionFileBytes)
+        throw IoError(fileName, "read", "the file is too large for a session");
+    return bytes;
 }
 
 bool isFile(const std::string& path)
@@ -192,26 +192,11 @@ bool TForm3::writeSession(const std::string& fileName)
     }
 
     const std::string bytes = FormatSession(snapshot, m_model.Tables);
-    // Written beside the target and renamed over it: a full disk or a failed
-    // write leaves the previous file as it was. Unbuffered, so that a short
-    // write shows here: from Qt's buffer it would reach nobody, and the commit
-    // would put the fragment in the file's place.
-    QSaveFile out(pathText(fileName));
-    std::string reason;
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        reason = out.errorString().toStdString();
-    } else {
-        errno = 0;
-        if (out.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()))
-            reason = out.error() != QFileDevice::NoError ? out.errorString().toStdString()
-                     : errno != 0                        ? errnoText(errno)
-                                                         : std::string("the file was cut short");
-        else if (!out.commit())
-            reason = out.errorString().toStdString();
-    }
-    if (!reason.empty()) {
-        // The uncommitted temporary goes with `out`.
-        prompts().error(pathText(IoError(fileName, "write", reason).what()));
+    // A failed write, flush or close leaves the previous file as it was.
+    try {
+        AtomicFile::writeWhole(fileName, bytes);
+    } catch (const IoError& e) {
+        prompts().error(pathText(e.what()));
         return false;
     }
     ses.SesModified = false;

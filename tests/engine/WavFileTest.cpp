@@ -195,9 +195,9 @@ TEST_F(WavFiles, WriterPatchesSizesAndNeverLeavesPartialFiles)
     EXPECT_EQ(slurp(target), riff(fmt() + chunk("data", frames(7) + frames(7) + frames(7))));
     EXPECT_EQ(names(), std::set<std::string>{"out.wav"});
 
+    // Refused before a sample is rendered.
     fs::create_directories(dir / "busy.wav" / "inside");
-    w.open((dir / "busy.wav").string());
-    EXPECT_THROW(w.commit(), WavWriteError);
+    EXPECT_THROW(w.open((dir / "busy.wav").string()), WavWriteError);
     EXPECT_EQ(names(), (std::set<std::string>{"busy.wav", "out.wav"}));
     EXPECT_THROW(w.open((dir / "no" / "such.wav").string()), WavWriteError);
 }

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include "../support/FailingFileCalls.h"
 #include "components/AudioIO.h"
 #include "engine/SessionFile.h"
 #include "engine/TestTables.h"
@@ -208,6 +210,9 @@ TEST_F(SessionFiles, FailedSaveKeepsTheOldFileTheNameAndTheModifiedMarkAndStopsO
     rlimit unlimited{};
     ::getrlimit(RLIMIT_FSIZE, &unlimited);
     const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    const auto failing = [](FileCall call) {
+        return [call](bool on) { g_failFileCall = on ? call : FileCall::None; };
+    };
     const std::pair<const char*, std::function<void(bool)>> cases[] = {
         {"read-only folder",
          [&](bool on) {
@@ -217,7 +222,11 @@ TEST_F(SessionFiles, FailedSaveKeepsTheOldFileTheNameAndTheModifiedMarkAndStopsO
         {"disk full", [&](bool on) {
              rlimit limit{on ? 64 : unlimited.rlim_cur, unlimited.rlim_max};
              ::setrlimit(RLIMIT_FSIZE, &limit);
-         }}};
+         }},
+        {"write fails", failing(FileCall::Write)},
+        {"flush fails", failing(FileCall::Flush)},
+        {"close fails", failing(FileCall::Close)},
+        {"rename fails", failing(FileCall::Rename)}};
     for (const auto& [name, fail] : cases) {
         SCOPED_TRACE(name);
         if (name == std::string("read-only folder") && ::geteuid() == 0)
@@ -316,6 +325,8 @@ TEST_F(SessionFiles, RefusedFileChangesNothing)
         {broken, "The session file cannot be read: line 3"},
         {at("none.lsf"), "Could not open"},
         {put("a.txt", "x"), "Unsupported session file format"},
+        {[&] { ::mkfifo(at("pipe.lsf").c_str(), 0666); return at("pipe.lsf"); }(), "Could not open"},
+        {[&] { fs::create_directory(at("folder.lsf")); return at("folder.lsf"); }(), "Could not open"},
     };
     for (const auto& [file, message] : cases) {
         SCOPED_TRACE(file);

@@ -18,6 +18,7 @@
 #include <QSlider>
 #include <QTimer>
 
+#include "../support/FailingFileCalls.h"
 #include "components/AudioIO.h"
 #include "dialogs/Unit5.h"
 #include "engine/TestTables.h"
@@ -298,10 +299,17 @@ TEST_F(WavWindow, ExportRefusalsComeBeforeAnythingIsWritten)
     EXPECT_EQ(lastMessage(), "Cannot overwrite a wav file used by the session!");
     EXPECT_EQ(slurp(bs), wavBytes());
 
+    // A folder of the name: refused before the first block is rendered.
+    fs::create_directories(dir / "src/folder.wav");
+    script.files.push_back(path("src/folder.wav"));
+    eng.SesSamplePos = -1;
+    form->BitBtn1->click();
+    EXPECT_EQ(std::pair(lastMessage(), eng.SesSamplePos), std::pair(QString("Error writing to wav"), std::int64_t{-1}));
+
     makeSession(500, 1, 0, 3); // 500 minutes
     form->BitBtn1->click();
     EXPECT_EQ(lastMessage(), "The session is too long for a wav file!");
-    EXPECT_EQ(saveDialogs(), 1);
+    EXPECT_EQ(saveDialogs(), 2);
     expectIdle();
     EXPECT_TRUE(outFiles().empty());
 }
@@ -323,6 +331,9 @@ TEST_F(WavWindow, CancelAndFailuresLeaveTheEarlierFileAndRestoreTheWindows)
              ::setrlimit(RLIMIT_FSIZE, &limit);
          },
          "Error writing to wav"},
+        {[&] { g_failFileCall = FileCall::Flush; }, "Error writing to wav"},
+        {[&] { g_failFileCall = FileCall::Close; }, "Error writing to wav"},
+        {[&] { g_failFileCall = FileCall::Rename; }, "Error writing to wav"},
         {[&] { fs::remove(dir / "src/bs.wav"); }, "bs.wav"}, // the reader's own error
     };
     for (const auto& [breakIt, message] : ways) {
@@ -332,6 +343,7 @@ TEST_F(WavWindow, CancelAndFailuresLeaveTheEarlierFileAndRestoreTheWindows)
         script.files.push_back(QString::fromStdString(earlier));
         form->BitBtn1->click();
         ::setrlimit(RLIMIT_FSIZE, &unlimited);
+        g_failFileCall = FileCall::None;
         const QStringList shown = script.messages();
         if (message)
             EXPECT_TRUE(shown.size() == 1 && shown[0].contains(message)) << shown.join("|").toStdString();
