@@ -1,10 +1,14 @@
 #include "Settings.h"
 
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
 
 #include "Numbers.h"
+#include "Paths.h"
 
 namespace {
 
@@ -53,6 +57,17 @@ bool Settings::readBool(const QString& key, bool defaultValue) const
     return readInteger(key, defaultValue ? 1 : 0) != 0;
 }
 
+std::string Settings::readFolder(const QString& key, const std::string& defaultFolder) const
+{
+    const QString folder = readString(key, {});
+    // A relative folder would follow whatever the current folder happens to
+    // be; nothing keeps one, so it counts as missing.
+    const QFileInfo info(folder);
+    if (folder.isEmpty() || info.isRelative() || !info.isDir())
+        return withTrailingSlash(defaultFolder);
+    return withTrailingSlash(QFile::encodeName(folder).toStdString());
+}
+
 void Settings::writeString(const QString& key, const QString& value)
 {
     m_settings->setValue(kGroup + key, value);
@@ -66,6 +81,11 @@ void Settings::writeInteger(const QString& key, std::int32_t value)
 void Settings::writeBool(const QString& key, bool value)
 {
     m_settings->setValue(kGroup + key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void Settings::writeFolder(const QString& key, const std::string& folder)
+{
+    writeString(key, QFile::decodeName(QByteArray::fromStdString(folder)));
 }
 
 bool Settings::sync()

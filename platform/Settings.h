@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class QSettings;
 
@@ -27,9 +28,17 @@ public:
     /// Any integer other than 0 reads as true; anything not an integer as the default.
     bool readBool(const QString& key, bool defaultValue) const;
 
+    /// A stored folder as file-system bytes with one trailing "/". A value
+    /// that is missing, empty, relative, or not an existing folder gives
+    /// `defaultFolder` (given a trailing "/" too), which need not exist: the
+    /// reader never creates folders. The one folder rule of both programs.
+    std::string readFolder(const QString& key, const std::string& defaultFolder) const;
+
     void writeString(const QString& key, const QString& value);
     void writeInteger(const QString& key, std::int32_t value);
     void writeBool(const QString& key, bool value);
+    /// A folder given as file-system bytes, stored as it is.
+    void writeFolder(const QString& key, const std::string& folder);
 
     /// Writes pending changes; false when the file could not be written.
     bool sync();

@@ -86,3 +86,43 @@ TEST(Settings, MissingOrBrokenValuesReadAsTheDefault)
     EXPECT_EQ(s.readString("Empty", "/d/"), "");
     EXPECT_EQ(s.readString("Listed", "/d/"), "a,b");
 }
+
+TEST(Settings, FolderRuleGivesAnExistingAbsoluteFolderWithOneSlashElseTheDefault)
+{
+    QTemporaryDir dir;
+    const QString real = dir.filePath("Sessions");
+    ASSERT_TRUE(QDir().mkpath(real));
+    writeFile(dir.filePath("file"), "x");
+    const std::string r = QFile::encodeName(real).toStdString(), d = "/opt/lumi/Sessions";
+    const std::pair<QString, std::string> cases[] = {{real + "/", r + "/"},        {real, r + "/"},
+                                                     {dir.filePath("gone/"), d + "/"}, {"", d + "/"},
+                                                     {"Sessions", d + "/"},       {dir.filePath("file"), d + "/"},
+                                                     {"/", "/"}};
+    const QString path = dir.filePath("s.conf"), cwd = QDir::currentPath();
+    QDir::setCurrent(dir.path()); // the relative one exists from here, and still counts as missing
+    for (const auto& [stored, expected] : cases) {
+        SCOPED_TRACE(stored.toStdString());
+        Settings(path).writeString("SesDir", stored);
+        EXPECT_EQ(Settings(path).readFolder("SesDir", d), expected);
+    }
+    QDir::setCurrent(cwd);
+}
+
+TEST(Settings, TextsComeBackAsWrittenAndAnotherProgramsKeysSurvive)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.conf");
+    const QStringList texts = {"  two leading blanks", "@Variant(odd)", "@", "Übung – ドリル", "a;b=c#d"};
+    Settings player(path);
+    for (int i = 0; i < texts.size(); ++i)
+        player.writeString(QStringLiteral("T%1").arg(i), texts[i]);
+    Settings converter(path); // opened, written and synced while the player's is open
+    converter.writeString("GBXPSDir", "/home/u/Presets/");
+    ASSERT_TRUE(converter.sync());
+    ASSERT_TRUE(player.sync());
+
+    const Settings after(path);
+    EXPECT_EQ(after.readString("GBXPSDir", ""), "/home/u/Presets/");
+    for (int i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(after.readString(QStringLiteral("T%1").arg(i), ""), texts[i]);
+}
