@@ -29,6 +29,7 @@
 #include "player/StatusGridModel.h"
 #include "player/Unit1.h"
 #include "player/Unit2.h"
+#include "support/PrivateSettings.h"
 #include "support/QtApp.h"
 #include "support/UrlCatcher.h"
 
@@ -39,6 +40,7 @@ namespace {
 // One main window on synthetic tables, with the spreadsheet editor (whose New
 // it uses) and the properties dialog; the session is a new one.
 struct MainWindow : ::testing::Test {
+    PrivateSettings settings; // closing the window writes them
     ScriptedPrompts script;
     PlayerModel model;
     std::unique_ptr<TForm1> form;
