@@ -13,3 +13,11 @@ struct PlayerFolders {
     std::string WavDir;         // exported wav files
     std::string ImpExpDir;      // interchange files
 };
+
+/// The folders beside the program that the build makes; `appDir` is the
+/// program folder without a trailing "/".
+inline PlayerFolders defaultPlayerFolders(const std::string& appDir)
+{
+    return {appDir + "/Sessions/",   appDir + "/Sessions/", appDir + "/Sessions/",
+            appDir + "/Source_Wav/", appDir + "/Dest_Wav/", appDir + "/Import_Export/"};
+}

@@ -105,6 +105,8 @@ public:
     /// Silences the output and closes the wav readers, then writes the
     /// settings; every window still exists.
     void FormClose();
+    /// Writes every window's place and every option to the user's settings
+    /// (SaveConfig.cpp); other programs' values in the file stay.
     void SaveConfig();
 
     // ---- Transport (Transport.cpp) ----------------------------------------------------

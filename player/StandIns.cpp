@@ -5,11 +5,6 @@
 
 #include "player/Sonavisp.h"
 
-// ---- Settings store: reads every window's geometry, so it runs before any
-// window is destroyed --------------------------------------------------------------
-
-void TForm1::SaveConfig() {}
-
 // ---- Interchange files ---------------------------------------------------------------
 
 void TForm1::ImportLNFFile() {}

@@ -37,6 +37,7 @@
 #include "player/Unit7.h"
 #include "player/Unit8.h"
 #include "player/UserWaveLists.h"
+#include "player/WindowPlace.h"
 
 TForm3* Form3 = nullptr;
 
@@ -281,13 +282,14 @@ void TForm3::LoadConfig()
 
 void TForm3::LoadConfig(const Settings& settings)
 {
-    const int x = settings.readInteger(QStringLiteral("F3x"), pos().x());
-    const int y = settings.readInteger(QStringLiteral("F3y"), pos().y());
+    const QPoint design = pos();
+    const int x = settings.readInteger(QStringLiteral("F3x"), design.x());
+    const int y = settings.readInteger(QStringLiteral("F3y"), design.y());
     const int w = settings.readInteger(QStringLiteral("F3w"), width());
     // F3h is read for completeness of the record only: the height is fixed.
     settings.readInteger(QStringLiteral("F3h"), height());
-    move(x, y);
     resize(std::max(w, kMinWidth), height());
+    placeWindow(this, {x, y}, design);
     Maximized = settings.readBool(QStringLiteral("F3m"), false);
 }
 

@@ -24,6 +24,7 @@
 #include "platform/Help.h"
 #include "platform/Paths.h"
 #include "player/PlaybackLock.h"
+#include "player/PlayerSettings.h"
 
 TForm4* Form4 = nullptr;
 
@@ -86,12 +87,12 @@ TForm4::TForm4(Engine& engine, bool& outputFilter, PlayerFolders& folders, TAudi
     buildControls();
 
     m_rows = {{
-        {&PlayerFolders::SesDir, "/Sessions/", Edit1},
-        {&PlayerFolders::ImportMLProDir, "/Sessions/", Edit2},
-        {&PlayerFolders::ImportPsxDir, "/Sessions/", Edit6},
-        {&PlayerFolders::SrcWavDir, "/Source_Wav/", Edit3},
-        {&PlayerFolders::WavDir, "/Dest_Wav/", Edit4},
-        {&PlayerFolders::ImpExpDir, "/Import_Export/", Edit5},
+        {&PlayerFolders::SesDir, Edit1},
+        {&PlayerFolders::ImportMLProDir, Edit2},
+        {&PlayerFolders::ImportPsxDir, Edit6},
+        {&PlayerFolders::SrcWavDir, Edit3},
+        {&PlayerFolders::WavDir, Edit4},
+        {&PlayerFolders::ImpExpDir, Edit5},
     }};
     const std::array<QPushButton*, 6> browse = {Button3, Button4, Button8, Button5, Button6, Button7};
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
@@ -413,7 +414,7 @@ void TForm4::setFolder(FolderField field, std::string folder)
 
 std::string TForm4::defaultFolder(FolderField field) const
 {
-    return m_appDir + row(field).subFolder;
+    return defaultPlayerFolders(m_appDir).*field;
 }
 
 void TForm4::browseFolder(const FolderRow& r)
@@ -452,6 +453,26 @@ bool TForm4::openSpreadsheetAtStart() const { return CheckBox2->isChecked(); }
 bool TForm4::openGraphEditorAtStart() const { return CheckBox3->isChecked(); }
 bool TForm4::openPlaybackControlAtStart() const { return CheckBox7->isChecked(); }
 bool TForm4::openShowWindowAtStart() const { return CheckBox4->isChecked(); }
+
+void TForm4::storeInto(PlayerSettings& values) const
+{
+    values.ShowAtStart = {openSpreadsheetAtStart(), openPlaybackControlAtStart(), openGraphEditorAtStart(),
+                          openShowWindowAtStart()};
+    values.RememberRecentFolders = rememberRecentFolders();
+    values.OutputFilter = CheckBox5->isChecked();
+    values.IgnoreSourceWavs = ignoreSourceWavs();
+    values.IgnoreUserWaves = ignoreUserWaves();
+    values.IgnoreDepthsAndBacking = ignoreDepthsAndBacking();
+    // Positions, never a number as it was read: the slider has clamped it.
+    values.SoftStart = TrackBar3->value();
+    values.SoftEnd = TrackBar5->value();
+    values.BufferSize = TrackBar1->value();
+    values.StartDelay = TrackBar2->value();
+    values.ZeroLevel = TrackBar4->value();
+    values.RecordingLevel = TrackBar6->value();
+    values.PlayingLevel = TrackBar7->value();
+    values.Preset = radioGroup1Index();
+}
 
 // ---- Events ---------------------------------------------------------------
 

@@ -18,6 +18,7 @@ class QShowEvent;
 class QSlider;
 class TAudioOut;
 class TBrowseForFolder;
+struct PlayerSettings;
 
 /// The player's options: output buffer size, start delay, soft start and end,
 /// the AudioStrobe levels, which windows open at start, what a session load
@@ -101,6 +102,9 @@ public:
     bool openGraphEditorAtStart() const;
     bool openPlaybackControlAtStart() const;
     bool openShowWindowAtStart() const;
+    /// The options as the settings store keeps them: the boxes, the slider
+    /// positions and the preset; the folders are the model's.
+    void storeInto(PlayerSettings& values) const;
 
     // ---- Controls, named as in the design --------------------------------
 
@@ -156,7 +160,6 @@ protected:
 private:
     struct FolderRow {
         FolderField field;
-        const char* subFolder; // below appDir, with both "/"
         QLineEdit* edit;
     };
 

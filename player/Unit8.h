@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 struct PlayerModel;
+struct StoredBounds;
 
 /// The graphic editor. For now a shell whose create step opens the start-up
 /// session, as the finished window does. GUI thread only.
@@ -11,11 +12,16 @@ class TForm8 final : public QMainWindow {
 public:
     explicit TForm8(PlayerModel& model);
 
-    /// Start-up's create step, right after construction: opens the session
-    /// named on the command line, or a new one.
+    /// Start-up's create step, right after construction: takes the start
+    /// bounds the playback control read from the settings, then opens the
+    /// session named on the command line, or a new one.
     void FormCreate();
 
 private:
+    /// The stored client size when one is stored, then the stored place, or
+    /// centred on the screen.
+    void placeFromSettings(const StoredBounds& stored);
+
     PlayerModel& m_model;
 };
 

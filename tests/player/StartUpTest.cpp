@@ -4,27 +4,41 @@
 
 #include <unistd.h>
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QSettings>
+#include <QSlider>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "engine/SampleTables.h"
 #include "platform/Help.h"
 #include "platform/Prompts.h"
+#include "platform/Settings.h"
 #include "player/PlaybackLock.h"
 #include "player/PlayerModel.h"
 #include "player/Sonavisp.h"
 #include "player/StartUp.h"
 #include "player/Unit1.h"
+#include "player/Unit11.h"
+#include "player/Unit4.h"
+#include "player/Unit7.h"
+#include "player/Unit8.h"
+#include "support/PrivateSettings.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 // A program folder holding the shipped data files, and a launch folder beside
-// it; the current folder is put back afterwards.
+// it; the current folder is put back afterwards. Settings start empty.
 struct StartUp : ::testing::Test {
+    PrivateSettings settings;
     fs::path root = fs::temp_directory_path() /
                     ("lumi-start-" + std::to_string(::getpid()) + "-" +
                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -160,4 +174,55 @@ TEST_F(StartUp, CommandLineSessionsComeFromTheLaunchFolder)
     EXPECT_EQ(other.Ses->SegCount, 1);
     Form1 = nullptr;
     Form3 = nullptr;
+}
+
+TEST_F(StartUp, SettingsComeBackAfterExitAndAreWrittenBackAsRead)
+{
+    {
+        Settings s(settings.file());
+        const std::pair<const char*, QString> stored[] = {
+            {"GBXPSDir", "/u/Presets/"}, {"F1x", "5000"}, {"F1y", "0"}, {"F11Show", "0"}, {"AOF", "1"},
+            {"F4TrB3", "33"}, {"F4RadGr1", "1"}, {"F4TrB7", "66"}, {"F8SA", "1"}, {"F7x", "7"}, {"F7y", "8"}};
+        for (const auto& [key, value] : stored)
+            s.writeString(QLatin1String(key), value);
+    }
+    const auto written = [this] {
+        QSettings file(settings.file(), QSettings::IniFormat);
+        file.beginGroup("System");
+        std::map<QString, QString> values;
+        for (const QString& key : file.childKeys())
+            values[key] = file.value(key).toString();
+        return values;
+    };
+    QRect graph;
+    QTimer::singleShot(0, [&] {
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        EXPECT_EQ(Form1->pos(), QPoint(screen.x() + (screen.width() - Form1->width()) / 2,
+                                       screen.y() + (screen.height() - Form1->height()) / 2))
+            << "off every screen: centred";
+        EXPECT_TRUE(Form1->model().Eng->AudioOutputFilter);
+        EXPECT_EQ(Form1->model().Eng->FadeInLen, 33 * 44100);
+        EXPECT_FALSE(Form11->isVisible());
+        graph = {Form8->pos(), Form8->size()};
+        Form4->TrackBar2->setValue(9); // the user's changes
+        Form1->move(120, 130);
+        Form1->close();
+    });
+    ASSERT_EQ(startUp(launchWith()), 0);
+    const auto first = written();
+    EXPECT_EQ(first.size(), 45u) << "44 and the converter's";
+    const std::pair<const char*, QString> expected[] = {
+        {"GBXPSDir", "/u/Presets/"}, {"F1x", "120"}, {"F4TrB2", "9"}, {"F4TrB7", "66"}, {"F7x", "7"},
+        {"F8x", QString::number(graph.x())}, {"F8w", QString::number(graph.width())},
+        {"SesDir", QString::fromStdString(program.string() + "/Sessions/")}};
+    for (const auto& [key, value] : expected)
+        EXPECT_EQ(first.at(key), value) << key;
+
+    QTimer::singleShot(0, [&] {
+        EXPECT_EQ(Form1->pos(), QPoint(120, 130));
+        EXPECT_EQ(Form4->Label3->text(), "Start Delay: 1 min 30 sec");
+        Form1->close();
+    });
+    ASSERT_EQ(startUp(launchWith()), 0);
+    EXPECT_EQ(written(), first);
 }
