@@ -7,11 +7,12 @@
 #include <filesystem>
 #include <system_error>
 
-#include "engine/SampleTables.h"
 #include "platform/Arith.h"
+#include "platform/AudioStrobe.h"
 #include "platform/IoError.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
+#include "platform/PcmSamples.h"
 
 // Source blocks are read and output blocks handed on as raw bytes.
 static_assert(std::endian::native == std::endian::little);
@@ -22,7 +23,6 @@ using Channel = SignalPath::Channel;
 
 constexpr double kPi = 3.141592654; // the filter design's stored constant
 constexpr double kRate = kFrameRate;
-constexpr std::int32_t kCarrierStep = 1920; // 19 200 Hz at 44 100 frames per second
 
 float toFloat(ext v)
 {
@@ -255,17 +255,13 @@ void SignalPath::SetPlayingASLevel(std::int32_t pos)
 
 void SignalPath::SetASLevel(std::int32_t pos)
 {
-    pos = std::clamp(pos, 0, 100);
-    ASLevel = toFloat(static_cast<ext>(pos) / 330);
-    ASRampSteps = pos * 8;
-    if (ASRampSteps == 0) {
-        // no carrier at all: let every rise and fall finish in one step
-        ASRampUp = 1;
-        ASRampDown = 1;
-    } else {
-        ASRampUp = toFloat(1 / static_cast<ext>(ASRampSteps));
-        ASRampDown = toFloat(1 / static_cast<ext>(ASRampSteps));
-    }
+    // A level of 0 has no carrier: the rule's step of 1 ends every rise and
+    // fall at once.
+    const AudioStrobeLevel level = audioStrobeLevel(pos);
+    ASLevel = level.maxLevel;
+    ASRampSteps = level.rampFrames;
+    ASRampUp = level.rampStep;
+    ASRampDown = level.rampStep;
 }
 
 // ---- parameters from positions ----------------------------------------------
@@ -394,7 +390,7 @@ void SignalPath::ResetRun(std::int32_t asLevelPos)
     MuteFilters();
     InitVars();
     SetASLevel(asLevelPos);
-    ProgramScale = toFloat(1 - static_cast<ext>(ASLevel));
+    ProgramScale = audioStrobeLevel(asLevelPos).programScale;
 }
 
 // ---- per block ------------------------------------------------------------------

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/AudioStrobe.h"
+
 /// Where the signal path reads its source audio: 16-bit little-endian stereo
 /// frames, one call per block. Implemented by the wav reader.
 class SourceReader {
@@ -76,7 +78,7 @@ public:
         std::int32_t OnDurationPos = 0;   // TrackBar2, 0..495; Label4
         std::int32_t RetrigDelayPos = 0;  // TrackBar5, 0..1000; Label7
         std::int32_t IntervalPos = 5;     // TrackBar13, 1..20; Label10
-        std::int32_t PlayingASLevelPos = 23; // options "Playing - AS Max Level", 0..100
+        std::int32_t PlayingASLevelPos = kAudioStrobePresetLevel; // options "Playing - AS Max Level", 0..100
         bool Mix = false;          // CheckBox4 "Mix L&R Channels"
         bool HearFiltered = false; // CheckBox3 "Hear Filtered Signal"
         std::string GainLabel, OnDurationLabel, RetrigDelayLabel, IntervalLabel;
@@ -115,8 +117,10 @@ public:
 
     /// The options dialog's level handler, also used for the recording level:
     /// sets ASLevel, ASRampSteps, ASRampUp and ASRampDown from a position
-    /// 0..100. Leaves ProgramScale alone, so a live change alters only the
-    /// carrier. Level 0 takes steps of 1 so that rises end at once.
+    /// 0..100 through the rule both programs share (audioStrobeLevel, without
+    /// the player's minimum ramp). Leaves ProgramScale alone, so a live change
+    /// alters only the carrier. Level 0 takes steps of 1 so that rises end at
+    /// once.
     void SetASLevel(std::int32_t pos);
 
     /// Resets the path before a run (play or render) with the given AudioStrobe

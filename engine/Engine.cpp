@@ -8,7 +8,9 @@
 #include "engine/Generators.h"
 #include "engine/SampleTables.h"
 #include "engine/SegParams.h"
+#include "engine/SliderPositions.h"
 #include "engine/ValueTables.h"
+#include "platform/AudioStrobe.h"
 
 namespace {
 
@@ -128,6 +130,15 @@ Engine::Engine(Session& session, const ValueTables& tables, const SegParams& par
     , m_random(random)
 {
     BuildModSineTable();
+    setAMDepthPos(kDefaultAMDepthPos);
+    setFMDepthPos(kDefaultFMDepthPos);
+    setToneBackingPos(kDefaultToneBackingPos);
+    setHeartBeatWavPos(kDefaultHeartBeatWavPos);
+    setLengthFactorPos(kDefaultLengthFactorPos);
+    setSoftStartSecs(kDefaultSoftStartSecs);
+    setSoftEndSecs(kDefaultSoftEndSecs);
+    setASLevel(kDefaultASLevelPos);
+    setASZeroLevel(kDefaultASZeroLevelPos);
     for (auto& text : DisplayTexts)
         text.reserve(kTextCapacity);
     for (auto& text : FreqTexts)
@@ -141,6 +152,73 @@ void Engine::setHost(EngineHost* host)
     m_host = host ? host : &g_quietHost;
 }
 
+// ---- Slider rules -----------------------------------------------------------
+
+namespace {
+
+/// position / divisor, worked in long double and stored as a float.
+float fraction(int position, int divisor)
+{
+    return static_cast<float>(static_cast<ext>(position) / divisor);
+}
+
+} // namespace
+
+void Engine::setAMDepthPos(int pos)
+{
+    AMDepth = fraction(std::clamp(pos, 0, 100), 200);
+    AMBase = static_cast<float>(1 - static_cast<ext>(AMDepth));
+}
+
+void Engine::setFMDepthPos(int pos)
+{
+    FMDepth = fraction(std::clamp(pos, 0, 100), 100);
+}
+
+void Engine::setToneBackingPos(int pos)
+{
+    const int p = std::clamp(pos, 0, 100);
+    ToneVol = fraction(100 - p, 100);
+    BSVol = fraction(p, 100);
+}
+
+void Engine::setHeartBeatWavPos(int pos)
+{
+    const int p = std::clamp(pos, 0, 100);
+    HBeatVol = fraction(100 - p, 100);
+    BSWavVol = fraction(p, 100);
+}
+
+void Engine::setLengthFactorPos(int pos)
+{
+    SesLengthFactor = fraction(std::clamp(pos, 1, 50), 10);
+}
+
+void Engine::setSoftStartSecs(int secs)
+{
+    FadeInLen = std::int64_t{std::clamp(secs, 0, 60)} * kFrameRate;
+}
+
+void Engine::setSoftEndSecs(int secs)
+{
+    FadeOutLen = std::int64_t{std::clamp(secs, 0, 60)} * kFrameRate;
+}
+
+void Engine::setASLevel(int pos)
+{
+    const AudioStrobeLevel level = audioStrobeLevel(pos, kMinASRampLen);
+    ASMaxLevel = level.maxLevel;
+    AudioScale = level.programScale;
+    ASRampLen = level.rampFrames;
+    ASEnvStep = level.rampStep;
+}
+
+void Engine::setASZeroLevel(int pos)
+{
+    ASZeroLevel = fraction(std::clamp(pos, 0, 100), 100);
+    ASIntensitySpan = static_cast<float>(1 - static_cast<ext>(ASZeroLevel));
+}
+
 int Engine::lastSegment() const
 {
     return std::clamp(m_session.SegCount, 1, kMaxSegments);
@@ -152,17 +230,17 @@ int Engine::lastSegment() const
 // (Generators.cpp) and the backing sound (Backing.cpp) are one call each per
 // frame; the carrier, mix and peak are worked out here.
 
-/// Step 15 for one sample.
+/// The run's peak, for one sample.
 inline void Engine::notePeak(std::int64_t s)
 {
     const std::uint64_t magnitude = s < 0 ? 0 - static_cast<std::uint64_t>(s) : static_cast<std::uint64_t>(s);
     if (magnitude > static_cast<std::uint64_t>(PeakLevel)) [[unlikely]] {
         PeakLevel = static_cast<std::int32_t>(std::min<std::uint64_t>(magnitude, INT32_MAX));
-        send(DisplayTexts[0], intText(PeakLevel));
+        send(DisplayTexts[dPeak], intText(PeakLevel));
     }
 }
 
-/// Frame steps 1-2: balance automation, generator switch steps.
+/// The frame's first steps: balance automation, generator switch steps.
 inline void Engine::soundFrameControl()
 {
     if (SGSwapMode != 0)
@@ -171,23 +249,24 @@ inline void Engine::soundFrameControl()
         switchSteps();
 }
 
-/// Frame steps 4-5: noise, backing value and heart-beat player; `frame` is the
+/// Noise, backing value and heart-beat player; `frame` is the
 /// index in the buffer (and in BSWavBuf).
 inline void Engine::soundFrameBacking(int frame)
 {
     backingFrame(frame);
 }
 
-/// Frame steps 8-15: pitch, generators, carrier, mix and peak; `frame` is the
+/// Pitch, generators, carrier, mix and peak; `frame` is the
 /// index in the buffer (and in ToneWavBuf).
 inline void Engine::soundFrameMix(int frame, std::int16_t& left, std::int16_t& right)
 {
-    // 8, 9, 11, 12.
+    // Pitch, read positions, live noise, outputs and extra AM.
     generatorsFrame(frame);
 
-    // 10, 13. One index for both sides keeps the two carriers in phase.
+    // Carrier index and values. One index for both sides keeps the two
+    // carriers in phase.
     const int i = ASCarrierPos;
-    ASCarrierPos += 1920; // 19 200 Hz: the index sequence repeats every 147 frames
+    ASCarrierPos += kCarrierStep;
     if (ASCarrierPos >= kWaveLen)
         ASCarrierPos -= kWaveLen;
     const ext carrier = static_cast<ext>(m_samples.WaveTables[1][i]) * ASMaxLevel *
@@ -195,27 +274,27 @@ inline void Engine::soundFrameMix(int frame, std::int16_t& left, std::int16_t& r
     ASOut[0] = static_cast<float>(carrier * ASEnv[0]);
     ASOut[1] = static_cast<float>(carrier * ASEnv[1]);
 
-    // 14. The carrier joins after the filter, which would remove it.
+    // The mix stays in extended precision up to the rounding; only the output
+    // filter takes and gives a float. The carrier joins after the filter,
+    // which would remove it.
     const ext volume = CurVolume;
     const ext toneVol = ToneVol;
     const ext bsVol = BSVol;
     const ext scale = AudioScale;
     const ext gain = FadeGain;
-    float xl = static_cast<float>(((static_cast<ext>(SGOut[0]) + SGOut[2]) * volume * toneVol +
-                                   static_cast<ext>(BackOut[0]) * bsVol) *
-                                  scale);
-    float xr = static_cast<float>(((static_cast<ext>(SGOut[1]) + SGOut[3]) * volume * toneVol +
-                                   static_cast<ext>(BackOut[1]) * bsVol) *
-                                  scale);
+    ext xl = ((static_cast<ext>(SGOut[0]) + SGOut[2]) * volume * toneVol + static_cast<ext>(BackOut[0]) * bsVol) *
+             scale;
+    ext xr = ((static_cast<ext>(SGOut[1]) + SGOut[3]) * volume * toneVol + static_cast<ext>(BackOut[1]) * bsVol) *
+             scale;
     // The two sides share nothing, so both filters can be in flight at once.
     if (AudioOutputFilter) {
-        xl = FilterOutValSndL(xl);
-        xr = FilterOutValSndR(xr);
+        xl = FilterOutValSndL(static_cast<float>(xl));
+        xr = FilterOutValSndR(static_cast<float>(xr));
     }
-    const std::int64_t sl = roundEven((static_cast<ext>(xl) + ASOut[0]) * gain);
-    const std::int64_t sr = roundEven((static_cast<ext>(xr) + ASOut[1]) * gain);
+    const std::int64_t sl = roundEven((xl + ASOut[0]) * gain);
+    const std::int64_t sr = roundEven((xr + ASOut[1]) * gain);
 
-    // 15. The peak sees the sum before saturation, so overflow still shows.
+    // The peak sees the sum before saturation, so overflow still shows.
     notePeak(sl);
     notePeak(sr);
     left = saturate16(sl);
@@ -262,11 +341,11 @@ void Engine::refillWavs(int bytes)
 
 bool Engine::controlBlock()
 {
-    // 1. Stop request.
+    // A stop request ends the buffer here.
     if (StopRequest)
         return false;
 
-    // 2. Soft start. The last step may overshoot 1 slightly when FadeInLen is
+    // Soft start. The last step may overshoot 1 slightly when FadeInLen is
     // not a multiple of 16; the next block sets exactly 1.
     if (FadingIn) {
         if (FadePos >= FadeInLen) {
@@ -278,11 +357,11 @@ bool Engine::controlBlock()
         }
     }
 
-    // 3. The engine begins the soft end by itself.
+    // The engine begins the soft end by itself.
     if (SesSamplePos > FadeOutStart)
         engineSoftEnd();
 
-    // 4. Soft end.
+    // Soft end.
     if (Ending) {
         if (FadePos > 0 && FadeOutLen > 0) {
             FadePos -= BlockSize;
@@ -298,7 +377,7 @@ bool Engine::controlBlock()
         }
     }
 
-    // 5. Segment change, at most one per block.
+    // Segment change, at most one per block.
     if (m_session.SegEnd[ActSegment] <= SesSamplePos) {
         ActSegment += 1;
         if (ActSegment > lastSegment()) {
@@ -311,17 +390,17 @@ bool Engine::controlBlock()
         segmentChange();
     }
 
-    // 6, 7. Position and beat frequencies.
+    // Position and beat frequencies.
     const int a = ActSegment;
     m_segStart = m_session.SegEnd[a - 1];
     // A zero-length segment (unset record) would divide by zero.
     m_segLen = std::max<std::int64_t>(1, m_session.SegEnd[a] - m_segStart);
     updatePosition();
 
-    // 8. Pulse steps 1-3: phase glide, increments, channel frequencies.
+    // Pulse channels: phase glide, increments, channel frequencies.
     pulseGlideAndIncrements();
 
-    // 9. Heart-beat rate.
+    // Heart-beat rate.
     {
         const std::int32_t from = m_params.SegHBeatStart[a];
         const std::int32_t to = m_params.SegHBeatEnd[a];
@@ -336,49 +415,49 @@ bool Engine::controlBlock()
         if (!sameText(t, HBeatTexts[0])) {
             HBeatTexts[1].assign(t.chars, t.length);
             HBeatTexts[0].assign(t.chars, t.length);
-            send(DisplayTexts[17], t);
+            send(DisplayTexts[dHBeat], t);
         }
     }
 
-    // 10. Frequency texts, sent on change only.
+    // Frequency texts, sent on change only.
     for (int i = 0; i < 2; ++i) {
         const ShortText t = fixed2Text(i == 0 ? CurFreq1 : CurFreq2);
         if (!sameText(t, FreqTexts[2 + i])) {
             FreqTexts[i].assign(t.chars, t.length);
             FreqTexts[2 + i].assign(t.chars, t.length);
-            send(DisplayTexts[4 + i], t);
+            send(DisplayTexts[i == 0 ? dFreq1 : dFreq2], t);
         }
     }
 
-    // 11. Intensity and volume, texts every block.
+    // Intensity and volume, texts every block.
     CurIntensity = glide(m_params.SegIntensityStart[a], m_params.SegIntensityEnd[a], SegProgress);
     {
         const ShortText t = intText(roundEven(static_cast<ext>(CurIntensity) * 100));
-        send(DisplayTexts[12], t);
+        send(DisplayTexts[dIntensity], t);
     }
     CurVolume = glide(m_params.SegVolumeStart[a], m_params.SegVolumeEnd[a], SegProgress);
     {
         const ShortText t = intText(roundEven(static_cast<ext>(CurVolume) * 100));
-        send(DisplayTexts[11], t);
+        send(DisplayTexts[dVolume], t);
     }
 
-    // 12. Phase change.
+    // Phase change.
     pulsePhaseChange();
 
-    // 13. Time texts, once per second.
+    // Time texts, once per second.
     ElapsedSecs = SesSamplePos / kFrameRate;
     if (ElapsedSecs > ShownSecs) {
         ShownSecs = ElapsedSecs;
         const ShortText total = minSecText(ElapsedSecs);
-        send(DisplayTexts[2], total);
+        send(DisplayTexts[dTime], total);
         const ShortText segment = minSecText(ElapsedSecs - m_segStart / kFrameRate);
-        send(DisplayTexts[18], segment);
+        send(DisplayTexts[dSegmentTime], segment);
     }
 
-    // 14. Pulse steps 5-9: duty, periods, advance, wraps, edges.
+    // Pulse channels: duty, periods, advance, wraps, edges.
     pulseEdges();
 
-    // 15. Heart-beat trigger; a rate of 0 or less never beats.
+    // Heart-beat trigger; a rate of 0 or less never beats.
     if (CurHBeat > 0 && HBeatPeriod > 0 && HBeatStart + HBeatPeriod <= SesSamplePos) {
         HBeatActive = true;
         HBeatStart += HBeatPeriod;
@@ -400,10 +479,10 @@ void Engine::renderFrames(std::int16_t* frames, int firstFrame)
 {
     const int prev = ActSegment - 1;
     for (int f = 0; f < BlockSize; ++f) {
-        // Frame steps 1-2.
+        // Balance automation and generator switches.
         soundFrameControl();
 
-        // 3. Volume and intensity ramp after a segment change: it replaces the
+        // Volume and intensity ramp after a segment change: it replaces the
         // block values for the rest of the block.
         if (VolRamping) {
             if (VolRampPos < VolRampLen) {
@@ -418,21 +497,21 @@ void Engine::renderFrames(std::int16_t* frames, int firstFrame)
             }
         }
 
-        // Frame steps 4-5.
+        // Noise, backing sound and heart beat.
         soundFrameBacking(firstFrame + f);
 
-        // 6. Pulse envelopes.
+        // Pulse envelopes.
         envelopeFrame();
 
-        // 7. Position, for the generators' pitch glide.
+        // Position, for the generators' pitch glide.
         updatePosition();
 
-        // Frame steps 8-15.
+        // Generators, carrier, mix and peak.
         std::int16_t left = 0;
         std::int16_t right = 0;
         soundFrameMix(firstFrame + f, left, right);
 
-        // 16. The frame's samples.
+        // The frame's samples.
         frames[2 * f] = left;
         frames[2 * f + 1] = right;
         SesSamplePos += 1;
@@ -445,14 +524,14 @@ void Engine::segmentChange()
     const TSegRec& r = m_session.Segments[a];
     const int prevTone = m_session.Segments[a - 1].Tone;
 
-    // 1.
+    // The segment number.
     const ShortText number = intText(a);
-    send(DisplayTexts[1], number);
+    send(DisplayTexts[dSegment], number);
 
-    // 2.
+    // The sound generators prepare their click-free switch.
     soundSegmentChange(prevTone);
 
-    // 3. Volume and intensity move in VolRampLen frames from the previous
+    // Volume and intensity move in VolRampLen frames from the previous
     // segment's end values to where this segment's own glide is by then.
     VolRamping = VolRampLen > 0;
     VolRampPos = 0;
@@ -469,16 +548,17 @@ void Engine::segmentChange()
         VolumeRampStep = step(m_params.SegVolumeStart[a], m_params.SegVolumeEnd[a], m_params.SegVolumeEnd[a - 1]);
     }
 
-    // 4. Pulse channels: alignment, Freq 2 phase, phase pattern.
+    // Pulse channels: alignment, Freq 2 phase, phase pattern.
     pulseSegmentChange(prevTone, r.Tone);
 
-    // 5.
+    // The balance the generators switch to.
     soundBalanceTargets();
 
-    // 6. Texts; ramped fields carry " R".
-    static constexpr std::pair<int, int> kTexts[] = {
-        {3, fTone},       {6, fPitch1}, {7, fPitch2}, {9, fPhaseChange},    {10, fDutyCycle},
-        {13, fSGVol},     {14, fWave1}, {15, fWave2}, {16, fBackingSound},
+    // Texts; ramped fields carry " R".
+    static constexpr std::pair<DisplayEntry, SegField> kTexts[] = {
+        {dTone, fTone},     {dPitch1, fPitch1}, {dPitch2, fPitch2}, {dPhaseChange, fPhaseChange},
+        {dDutyCycle, fDutyCycle}, {dSGVol, fSGVol}, {dWave1, fWave1}, {dWave2, fWave2},
+        {dBackingSound, fBackingSound},
     };
     for (const auto& [entry, field] : kTexts)
         DisplayTexts[entry].assign(CellText(m_tables, r, field));
@@ -488,7 +568,7 @@ void Engine::segmentChange()
 void Engine::engineSoftEnd()
 {
     beginSoftEnd(m_session.SegEnd[lastSegment()] - SesSamplePos);
-    DisplayTexts[19].assign("Ending");
+    DisplayTexts[dButtonCaption].assign("Ending");
 }
 
 void Engine::beginSoftEnd(std::int64_t fadeFrames)
@@ -507,43 +587,43 @@ void Engine::beginSoftEnd(std::int64_t fadeFrames)
 
 void Engine::InitializeVars()
 {
-    // 1.
+    // The options' soft start and soft end.
     m_host->ReapplyFadeOptions();
-    // 2.
+    // Position, peak and wav read positions.
     PeakLevel = 0;
     SesSamplePos = 0;
     ActSegment = 1;
     ToneWavFile.rewind();
     BSWavFile.rewind();
-    // 3.
+    // Pulse channels: phases, pulses, envelopes, latches; all enabled.
     resetPulseChannels();
-    // 4 (the playback control's pause state) belongs to its window.
-    // 5.
+    // The playback control's pause state belongs to its window.
+    // Segment 1's phase pattern.
     PhaseType = m_session.Segments[1].Phase & 0x7F;
     SetPhaseType();
     PhaseChangeCount = 0;
-    DisplayTexts[2].clear();
-    // 6.
+    DisplayTexts[dTime].clear();
+    // No volume/intensity ramp; full volume and intensity.
     VolRampLen = 5000;
     VolRamping = false;
     CurVolume = 1;
     CurIntensity = 1;
-    // 7.
+    // Heart beat at 45 a minute until the first block sets the rate.
     CurHBeat = 45;
     HBeatPeriod = roundEven(kFramesPerMinute / static_cast<ext>(CurHBeat));
     HBeatStart = 0;
-    // 8.
+    // Segment 1's duty cycle, no duty glide.
     CurDutyCycle = m_params.SegDutyCycle[1];
     DutyRamping = false;
-    // 9.
+    // Sound generators for segment 1.
     soundReset();
-    // 10.
+    // Rendering may begin.
     StopRequest = false;
-    // 11.
+    // The options' playing AudioStrobe level and zero level.
     m_host->ReapplyLevelOptions();
-    // 12 (the peak label and the length factor belong to the main window).
+    // The peak label and the length factor belong to the main window.
     ShownSecs = 0;
-    // 13.
+    // Segment 1's balance and its automation.
     soundBalanceReset();
 
     // A soft start left running by the previous run would fade in a run that
@@ -609,4 +689,14 @@ bool Engine::StartSoftEnd()
     const std::int64_t left = m_session.SegEnd[lastSegment()] - SesSamplePos;
     beginSoftEnd(std::min(left, FadeOutLen));
     return true;
+}
+
+void Engine::abortRun()
+{
+    StopRequest = true;
+    Ending = false;
+    ToneWavFile.close();
+    BSWavFile.close();
+    ToneWavOpen = false;
+    BSWavOpen = false;
 }

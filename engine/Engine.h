@@ -24,10 +24,10 @@ public:
     /// silence): queue a press of the Start/Stop button for later. Never called
     /// while Recording.
     virtual void PostStopPress() {}
-    /// First step of InitializeVars: write FadeInLen and FadeOutLen from the
+    /// Start of InitializeVars: write FadeInLen and FadeOutLen from the
     /// options' soft-start and soft-end settings.
     virtual void ReapplyFadeOptions() {}
-    /// Step 11 of InitializeVars: write the playing AudioStrobe level and the
+    /// Part of InitializeVars: write the playing AudioStrobe level and the
     /// zero level (ASMaxLevel, AudioScale, ASRampLen, ASEnvStep, ASZeroLevel,
     /// ASIntensitySpan).
     virtual void ReapplyLevelOptions() {}
@@ -49,6 +49,66 @@ constexpr int endEdge(int channel) { return kPulseChannels + channel; }
 constexpr std::uint8_t kEnvSteady = 0;
 constexpr std::uint8_t kEnvRising = 1;
 constexpr std::uint8_t kEnvFalling = 2;
+
+/// Entries of the display mailbox (Engine::DisplayTexts). Entries dSegment to
+/// dHBeat are the value column of the main window's status grid, rows 0..16
+/// in this order (statusGridRow).
+enum DisplayEntry : int {
+    dPeak = 0,      // the peak label "Amp."
+    dSegment,       // "Act. Segment"
+    dTime,          // "Time", elapsed m:ss
+    dTone,          // "Tone"
+    dFreq1,         // "Freq 1"
+    dFreq2,         // "Freq 2"
+    dPitch1,        // "Pitch 1 (R)"
+    dPitch2,        // "Pitch 2 (R)"
+    dPhase,         // "Phase (R)"
+    dPhaseChange,   // "Phase Change"
+    dDutyCycle,     // "Duty Cycle (R)"
+    dVolume,        // "Volume (R)"
+    dIntensity,     // "Intensity (R)"
+    dSGVol,         // "SG1/SG2 Vol."
+    dWave1,         // "Wave 1 (R)"
+    dWave2,         // "Wave 2 (R)"
+    dBackingSound,  // "Backing Sound"
+    dHBeat,         // "H Beat Freq (R)"
+    dSegmentTime,   // the playback control's time into the segment
+    dButtonCaption, // the Start/Stop button's caption
+    kDisplayEntries
+};
+
+/// The status grid row that shows a grid entry (dSegment .. dHBeat).
+constexpr int statusGridRow(DisplayEntry entry) { return entry - dSegment; }
+
+/// Output mode of a sound generator (SGMode), set by the tone type.
+enum SGOutputMode : std::uint8_t {
+    kSGOff = 0,          // silent
+    kSGGatedWave = 1,    // wave x gain x gate envelope
+    kSGWave = 2,         // wave x gain
+    kSGGatedToneWav = 3, // tone wav x gain x gate envelope
+    kSGToneWavAM = 4,    // tone wav x AM x gain
+    kSGWaveAM = 5,       // wave x AM x gain
+};
+
+/// Balance automation between SG1 and SG2 (SGSwapMode), set by SGVol.
+enum SGSwapKind : std::int32_t {
+    kSwapNone = 0,
+    kSwapToSG2 = 1,       // SG1 to SG2 over SGSwapLen frames (the segment)
+    kSwapToSG1 = 2,       // SG2 to SG1 over SGSwapLen frames
+    kSwapToSG2Timed = 15, // SG1 to SG2 in 220 500 frames
+    kSwapToSG1Timed = 25, // SG2 to SG1 in 220 500 frames
+};
+
+/// How one side's generators switch into a new segment (SGSwitchStateL and
+/// SGSwitchStateR), chosen by the old and new tone types and the gains.
+enum SGSwitchState : std::uint8_t {
+    kSwitchDone = 0,        // switched, or no switch pending
+    kSwitchAtPulse = 11,    // both at the onset of the side's next sound pulse
+    kSwitchEachAtZero = 12, // each generator at its own zero crossing
+    kSwitchMuteFirst = 21,  // each falls silent at its zero crossing, then kSwitchAtPulse
+    kSwitchAtSG1Zero = 51,  // the whole side at SG1's zero crossing (SG2 silent)
+    kSwitchAtSG2Zero = 52,  // the whole side at SG2's zero crossing (SG1 silent)
+};
 
 /// Largest buffer the engine fills in one call, in bytes (16384 frames).
 constexpr int kOutBufBytes = 65536;
@@ -129,6 +189,12 @@ public:
     /// nothing when the gain is already 0: the caller then stops at once.
     bool StartSoftEnd();
 
+    /// Ends the run at once, whatever it is doing (delayed, playing, fading
+    /// out): every later call renders nothing until the next PrepareRun, no soft
+    /// end follows, and both looping wav readers are closed. The one way the
+    /// windows stop the engine.
+    void abortRun();
+
     /// Applies PhaseType to the segment ActSegment, at once or as a glide.
     void SetPhaseType();
 
@@ -150,28 +216,61 @@ public:
     float FilterOutValSndL(float x);
     float FilterOutValSndR(float x);
 
-    // ---- Options and sliders (written by the windows' handlers) -----------
+    // ---- Slider rules ------------------------------------------------------
+    //
+    // The windows pass slider positions; these calls own what a position
+    // means to the engine. Positions outside a slider's range are clamped to
+    // it. Each takes effect from the next frame (FMDepth from the next buffer).
 
-    std::int64_t FadeInLen = 10 * kFrameRate;  // soft start, frames
-    std::int64_t FadeOutLen = 20 * kFrameRate; // soft end, frames; rescaled by every soft end
-    // The AudioStrobe levels start at the options' form defaults (level 23,
-    // zero level 0) so that a run before any option change is well defined.
-    float ASMaxLevel = static_cast<float>(23 / 330.0L); // carrier at full intensity, of the table's peak
-    float AudioScale = static_cast<float>(1 - static_cast<ext>(ASMaxLevel));
-    std::int32_t ASRampLen = 23 * 8; // envelope ramp, frames (at least 150)
-    float ASEnvStep = static_cast<float>(1.0L / ASRampLen);
+    /// AM depth slider 0..100: AMDepth = position / 200, AMBase = 1 - AMDepth.
+    void setAMDepthPos(int pos);
+    /// FM depth slider 0..100: FMDepth = position / 100 octaves.
+    void setFMDepthPos(int pos);
+    /// Tone / backing-sound balance 0..100: ToneVol = (100 - position) / 100,
+    /// BSVol = position / 100.
+    void setToneBackingPos(int pos);
+    /// Heart beat / backing-sound wav balance 0..100: HBeatVol = (100 -
+    /// position) / 100, BSWavVol = position / 100.
+    void setHeartBeatWavPos(int pos);
+    /// Session length slider 1..50: SesLengthFactor = position / 10.
+    void setLengthFactorPos(int pos);
+    /// Soft start and soft end, 0..60 s: FadeInLen, FadeOutLen in frames.
+    void setSoftStartSecs(int secs);
+    void setSoftEndSecs(int secs);
+    /// AudioStrobe maximum level 0..100, the playing one or, for an export,
+    /// the recording one: ASMaxLevel, AudioScale, ASRampLen (at least
+    /// kMinASRampLen) and ASEnvStep by the rule both programs share.
+    void setASLevel(int pos);
+    /// AudioStrobe zero level 0..100: ASZeroLevel = position / 100,
+    /// ASIntensitySpan = 1 - ASZeroLevel.
+    void setASZeroLevel(int pos);
+
+    /// Shortest light-pulse ramp of the player: shorter ramps turn the pulses'
+    /// edges into audible clicks in the carrier.
+    static constexpr std::int32_t kMinASRampLen = 150;
+
+    // ---- Option and slider values -------------------------------------------
+    //
+    // Written by the calls above; the constructor starts them at the default
+    // positions (engine/SliderPositions.h), so that a run before any window
+    // exists is well defined. Tests and benchmarks may set them directly.
+
+    std::int64_t FadeInLen = 0;  // soft start, frames
+    std::int64_t FadeOutLen = 0; // soft end, frames; rescaled by every soft end
+    float ASMaxLevel = 0;      // carrier at full intensity, of the table's peak
+    float AudioScale = 1;      // 1 - ASMaxLevel
+    std::int32_t ASRampLen = kMinASRampLen; // envelope ramp, frames
+    float ASEnvStep = 0;       // 1 / ASRampLen
     float ASZeroLevel = 0;     // fraction of ASMaxLevel left at intensity 0
     float ASIntensitySpan = 1; // 1 - ASZeroLevel
     float SesLengthFactor = 1; // session length slider / 10
-    // The main window's sliders, at their design positions until a handler
-    // writes them: AM 50, FM 20, tone/backing 50, heart beat/backing wav 50.
-    float AMDepth = 0.25f;  // AM slider / 200, 0..0.5
-    float AMBase = 0.75f;   // 1 - AMDepth
-    float FMDepth = 0.2f;   // FM slider / 100, octaves 0..1; read at buffer starts
-    float ToneVol = 0.5f;   // (100 - tone/backing slider) / 100
-    float BSVol = 0.5f;     // tone/backing slider / 100
-    float HBeatVol = 0.5f;  // (100 - heart beat/backing wav slider) / 100
-    float BSWavVol = 0.5f;  // heart beat/backing wav slider / 100
+    float AMDepth = 0;   // 0..0.5
+    float AMBase = 1;    // 1 - AMDepth
+    float FMDepth = 0;   // octaves 0..1; read at buffer starts
+    float ToneVol = 0;   // level of the sound generators
+    float BSVol = 0;     // level of the backing sound
+    float HBeatVol = 0;  // level of the heart beat in the backing sound
+    float BSWavVol = 0;  // level of the backing-sound wav
     bool AudioOutputFilter = false; // the options' "Audio Output Filter" box, read every frame
 
     // ---- Frame and control blocks -----------------------------------------
@@ -208,11 +307,10 @@ public:
     std::array<std::string, 2> HBeatTexts;
     std::int32_t PeakLevel = 0; // largest absolute output sample of the run
 
-    /// Display mailbox: 0 peak, 1..17 the status grid's value rows 0..16, 18 the
-    /// segment time, 19 the Start/Stop caption. An empty text means nothing new;
+    /// Display mailbox, indexed by DisplayEntry. An empty text means nothing new;
     /// the display shows a text and then empties it with clear(), which keeps
     /// the capacity, so the engine's per-block texts never allocate.
-    std::array<std::string, 20> DisplayTexts;
+    std::array<std::string, kDisplayEntries> DisplayTexts;
 
     // ---- Light pulse channels (index 0..3, see kLightLeft ...) -------------
 
@@ -245,9 +343,7 @@ public:
 
     float SG1VolL = 0, SG1VolR = 0, SG2VolL = 0, SG2VolR = 0; // gains 0..1
     float SG1VolTarget = 0, SG2VolTarget = 0; // gains of the segment being switched to
-    /// Balance automation: 0 none, 1 SG1 to SG2 over SGSwapLen, 2 SG2 to SG1
-    /// over SGSwapLen, 15 and 25 the same in 220500 frames.
-    std::int32_t SGSwapMode = 0;
+    SGSwapKind SGSwapMode = kSwapNone; // balance automation
     std::int64_t SGSwapCounter = 0; // frames left
     std::int64_t SGSwapLen = 0;     // frames of an over-the-segment automation
     std::array<float, 4> SGStep{};  // wave-table step per frame
@@ -258,9 +354,9 @@ public:
     std::array<bool, 4> WaveRamping{};      // cross-fade PrevWave -> SGWave over the segment
     /// 0 the previous segment's pitch (switch pending), 1 constant, 2 ramp, 3 relative.
     std::array<std::uint8_t, 4> PitchMode{};
-    std::array<std::uint8_t, 4> SGMode{}; // output mode 0..5
+    std::array<SGOutputMode, 4> SGMode{}; // output mode by tone type
     bool SGSwitchPending = false;
-    std::uint8_t SGSwitchStateL = 0, SGSwitchStateR = 0; // 0, 11, 12, 21, 51, 52
+    SGSwitchState SGSwitchStateL = kSwitchDone, SGSwitchStateR = kSwitchDone;
     std::array<bool, 4> SGSwitched{};
     std::array<float, 4> SGOut{}; // this frame's output of each generator
 
@@ -327,7 +423,7 @@ private:
     // Generators.cpp.
     void balanceAutomation();
     void switchSteps();
-    void switchSide(int side, std::uint8_t& state);
+    void switchSide(int side, SGSwitchState& state);
     void applySwitch(int g);
     void changeSide(int side);
     void startAutomation();

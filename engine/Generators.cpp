@@ -42,44 +42,56 @@ bool gated(int tone)
     return tone == 1 || tone == 2 || tone == 7 || (tone >= 16 && tone <= 19);
 }
 
-/// Output modes of SG1 and SG2 by tone type: 0 off, 1 wave x gate, 2 wave,
-/// 3 tone wav x gate, 4 tone wav x AM, 5 wave x AM. Row 0 is any tone type
-/// outside 1..27: silent.
-constexpr std::uint8_t kModes[kToneTypes + 1][2] = {
-    {0, 0},                                         //
-    {1, 0}, {1, 1}, {2, 0}, {2, 2}, {2, 2}, {2, 2}, // 1-6
-    {1, 1}, {2, 1}, {2, 2}, {3, 0}, {3, 0}, {4, 0}, // 7-12
-    {4, 0}, {5, 5}, {5, 5}, {1, 1}, {1, 1}, {1, 1}, // 13-18
-    {1, 1}, {5, 5}, {5, 5}, {5, 5}, {2, 0}, {2, 2}, // 19-24
-    {2, 2}, {2, 2}, {2, 2},                         // 25-27
-};
+/// Output modes of SG1 and SG2 by tone type. Row 0 is any tone type outside
+/// 1..27: silent.
+constexpr std::array<std::array<SGOutputMode, 2>, kToneTypes + 1> kModes = [] {
+    struct Row {
+        std::initializer_list<int> tones;
+        SGOutputMode sg1, sg2;
+    };
+    const Row rows[] = {
+        {{1}, kSGGatedWave, kSGOff},
+        {{2, 7, 16, 17, 18, 19}, kSGGatedWave, kSGGatedWave},
+        {{3, 23}, kSGWave, kSGOff},
+        {{4, 5, 6, 9, 24, 25, 26, 27}, kSGWave, kSGWave},
+        {{8}, kSGWave, kSGGatedWave},
+        {{10, 11}, kSGGatedToneWav, kSGOff},
+        {{12, 13}, kSGToneWavAM, kSGOff},
+        {{14, 15, 20, 21, 22}, kSGWaveAM, kSGWaveAM},
+    };
+    std::array<std::array<SGOutputMode, 2>, kToneTypes + 1> t{};
+    for (const Row& r : rows)
+        for (int tone : r.tones)
+            t[tone] = {r.sg1, r.sg2};
+    return t;
+}();
 
-const std::uint8_t* modesOf(int tone)
+const SGOutputMode* modesOf(int tone)
 {
-    return kModes[isTone(tone) ? tone : 0];
+    return kModes[isTone(tone) ? tone : 0].data();
 }
 
 /// Gains of SG1 and SG2 by SGVol 1..13 and the automation that starts when a
 /// switch completes (0 none).
 struct Balance {
     float sg1, sg2;
-    std::int32_t swapMode;
+    SGSwapKind swapMode;
 };
 constexpr Balance kBalance[14] = {
-    {0, 0, 0},
-    {0, 1, 2},
-    {1, 0, 1},
-    {0, 1, 25},
-    {1, 0, 15},
-    {0.5f, 0.5f, 0},
-    {4.0f / 7, 3.0f / 7, 0},
-    {2.0f / 3, 1.0f / 3, 0},
-    {0.8f, 0.2f, 0},
-    {1, 0, 0},
-    {3.0f / 7, 4.0f / 7, 0},
-    {1.0f / 3, 2.0f / 3, 0},
-    {0.2f, 0.8f, 0},
-    {0, 1, 0},
+    {0, 0, kSwapNone},
+    {0, 1, kSwapToSG1},
+    {1, 0, kSwapToSG2},
+    {0, 1, kSwapToSG1Timed},
+    {1, 0, kSwapToSG2Timed},
+    {0.5f, 0.5f, kSwapNone},
+    {4.0f / 7, 3.0f / 7, kSwapNone},
+    {2.0f / 3, 1.0f / 3, kSwapNone},
+    {0.8f, 0.2f, kSwapNone},
+    {1, 0, kSwapNone},
+    {3.0f / 7, 4.0f / 7, kSwapNone},
+    {1.0f / 3, 2.0f / 3, kSwapNone},
+    {0.2f, 0.8f, kSwapNone},
+    {0, 1, kSwapNone},
 };
 constexpr std::int64_t kTimedSwap = 220500; // five seconds
 
@@ -225,10 +237,10 @@ void Engine::soundReset()
     SGWave = {w1, w1, w2, w2};
     WaveRamping.fill(false);
     PitchMode.fill(1);
-    const std::uint8_t* modes = modesOf(r.Tone);
+    const SGOutputMode* modes = modesOf(r.Tone);
     SGMode = {modes[0], modes[0], modes[1], modes[1]};
     SGSwitchPending = false;
-    SGSwitchStateL = SGSwitchStateR = 0;
+    SGSwitchStateL = SGSwitchStateR = kSwitchDone;
     SGSwitched.fill(false);
     // Tone types 10-13 never compute SG1 right and SG2, and a pending switch
     // waits for zero crossings that a frozen phase never reaches: every
@@ -245,19 +257,19 @@ void Engine::soundReset()
 void Engine::soundBalanceReset()
 {
     const int v = m_session.Segments[1].SGVol;
-    SGSwapMode = 0;
+    SGSwapMode = kSwapNone;
     SGSwapCounter = SGSwapLen = 0;
     m_balanceLenPending = false;
     // An unset choice starts silent rather than with the last run's gains.
     const Balance b = isBalance(v) ? kBalance[v] : kBalance[0];
     SG1VolL = SG1VolR = SG1VolTarget = b.sg1;
     SG2VolL = SG2VolR = SG2VolTarget = b.sg2;
-    SGSwapMode = isBalance(v) ? b.swapMode : 0;
-    if (SGSwapMode == 15 || SGSwapMode == 25)
+    SGSwapMode = isBalance(v) ? b.swapMode : kSwapNone;
+    if (SGSwapMode == kSwapToSG2Timed || SGSwapMode == kSwapToSG1Timed)
         SGSwapCounter = kTimedSwap;
     // The transport rewrites SegEnd at the length factor after this reset:
     // the sweep over segment 1 takes its length when the first block renders.
-    m_balanceLenPending = SGSwapMode == 1 || SGSwapMode == 2;
+    m_balanceLenPending = SGSwapMode == kSwapToSG2 || SGSwapMode == kSwapToSG1;
 }
 
 void Engine::soundSegmentChange(int prevTone)
@@ -272,23 +284,25 @@ void Engine::soundSegmentChange(int prevTone)
     const std::uint8_t w1 = before.Wave1 & 0x7F;
     const std::uint8_t w2 = before.Wave2 & 0x7F;
     PrevWave = {w1, w1, w2, w2};
-    SGSwapMode = 0;
+    SGSwapMode = kSwapNone; // a running automation stops where it is
     SGSwitchPending = true;
 
     if (gated(tone) && gated(prevTone)) {
-        SGSwitchStateL = SGSwitchStateR = 11;
+        SGSwitchStateL = SGSwitchStateR = kSwitchAtPulse;
     } else if (gated(tone) && prevTone != 8) {
         // Into a gated tone: fall silent at the zero crossings, switch at the
         // next pulse onset. A previous tone outside 1..27 played nothing, like
         // any ungated one.
-        SGSwitchStateL = SGSwitchStateR = 21;
+        SGSwitchStateL = SGSwitchStateR = kSwitchMuteFirst;
     } else {
-        const auto byGains = [](float sg1, float sg2) -> std::uint8_t {
+        // A silent generator has no zero crossing worth waiting for: the side
+        // follows the audible one.
+        const auto byGains = [](float sg1, float sg2) {
             if (static_cast<ext>(sg1) < 0.05L)
-                return 52;
+                return kSwitchAtSG2Zero;
             if (static_cast<ext>(sg2) < 0.05L)
-                return 51;
-            return 12;
+                return kSwitchAtSG1Zero;
+            return kSwitchEachAtZero;
         };
         SGSwitchStateL = byGains(SG1VolL, SG2VolL);
         SGSwitchStateR = byGains(SG1VolR, SG2VolR);
@@ -307,9 +321,9 @@ void Engine::soundBalanceTargets()
 
 void Engine::soundPulseStart(int channel)
 {
-    if (channel == kSoundLeft && SGSwitchStateL == 11)
+    if (channel == kSoundLeft && SGSwitchStateL == kSwitchAtPulse)
         ChangeSGParamsL();
-    else if (channel == kSoundRight && SGSwitchStateR == 11)
+    else if (channel == kSoundRight && SGSwitchStateR == kSwitchAtPulse)
         ChangeSGParamsR();
 }
 
@@ -372,47 +386,47 @@ void Engine::balanceAutomation()
         SG2VolL = SG2VolR = static_cast<float>(sg2);
     };
     switch (SGSwapMode) {
-    case 1:
+    case kSwapToSG2:
         if (SGSwapCounter < 1) {
             set(0, 1);
-            SGSwapMode = 0;
+            SGSwapMode = kSwapNone;
         } else {
             --SGSwapCounter;
             const ext f = static_cast<ext>(SGSwapCounter) / static_cast<ext>(SGSwapLen);
             set(f, 1 - f);
         }
         break;
-    case 2:
+    case kSwapToSG1:
         if (SGSwapCounter < 1) {
             set(1, 0);
-            SGSwapMode = 0;
+            SGSwapMode = kSwapNone;
         } else {
             --SGSwapCounter;
             const ext f = static_cast<ext>(SGSwapCounter) / static_cast<ext>(SGSwapLen);
             set(1 - f, f);
         }
         break;
-    case 15:
+    case kSwapToSG2Timed:
         if (SGSwapCounter < 1) {
             set(0, 1);
-            SGSwapMode = 0;
+            SGSwapMode = kSwapNone;
         } else {
             --SGSwapCounter;
             const ext f = static_cast<ext>(SGSwapCounter) / kTimedSwap;
             set(f, 1 - f);
         }
         break;
-    case 25:
+    case kSwapToSG1Timed:
         if (SGSwapCounter > 0) {
             --SGSwapCounter;
             const ext f = static_cast<ext>(SGSwapCounter) / kTimedSwap;
             set(1 - f, f);
         } else {
             set(1, 0);
-            SGSwapMode = 0;
+            SGSwapMode = kSwapNone;
         }
         break;
-    default:
+    case kSwapNone:
         break;
     }
 }
@@ -423,9 +437,9 @@ void Engine::startAutomation()
     if (!isBalance(v))
         return;
     SGSwapMode = kBalance[v].swapMode;
-    if (SGSwapMode == 1 || SGSwapMode == 2)
+    if (SGSwapMode == kSwapToSG2 || SGSwapMode == kSwapToSG1)
         SGSwapLen = SGSwapCounter = m_session.SegEnd[ActSegment] - SesSamplePos;
-    else if (SGSwapMode != 0)
+    else if (SGSwapMode != kSwapNone)
         SGSwapCounter = kTimedSwap;
 }
 
@@ -460,16 +474,16 @@ void Engine::changeSide(int side)
     const int a = ActSegment;
     applySwitch(side);
     applySwitch(side + 2);
-    std::uint8_t& state = side == 0 ? SGSwitchStateL : SGSwitchStateR;
-    const std::uint8_t other = side == 0 ? SGSwitchStateR : SGSwitchStateL;
-    state = 0;
+    SGSwitchState& state = side == 0 ? SGSwitchStateL : SGSwitchStateR;
+    const SGSwitchState other = side == 0 ? SGSwitchStateR : SGSwitchStateL;
+    state = kSwitchDone;
     const int before = m_session.Segments[a - 1].SGVol;
     const int now = m_session.Segments[a].SGVol;
     if (leansSg1(before) && leansSg1(now))
         SGPhase[side + 2] = SGPhase[side];
     else if (leansSg2(before) && leansSg2(now))
         SGPhase[side] = SGPhase[side + 2];
-    if (other == 0) {
+    if (other == kSwitchDone) {
         SGSwitchPending = false;
         startAutomation();
     }
@@ -485,16 +499,16 @@ void Engine::ChangeSGParamsR()
     changeSide(1);
 }
 
-void Engine::switchSide(int side, std::uint8_t& state)
+void Engine::switchSide(int side, SGSwitchState& state)
 {
     const int g1 = side;
     const int g2 = side + 2;
     switch (state) {
-    case 12:
-    case 21:
+    case kSwitchEachAtZero:
+    case kSwitchMuteFirst:
         for (int g : {g1, g2}) {
             if (!SGSwitched[g] && atZeroCrossing(g)) {
-                if (state == 12)
+                if (state == kSwitchEachAtZero)
                     applySwitch(g);
                 else
                     gain(g) = 0;
@@ -502,26 +516,27 @@ void Engine::switchSide(int side, std::uint8_t& state)
             }
         }
         if (SGSwitched[g1] && SGSwitched[g2]) {
-            if (state == 21) {
-                state = 11;
+            if (state == kSwitchMuteFirst) {
+                state = kSwitchAtPulse;
             } else {
-                state = 0;
-                if (SGSwitchStateL == 0 && SGSwitchStateR == 0) {
+                state = kSwitchDone;
+                if (SGSwitchStateL == kSwitchDone && SGSwitchStateR == kSwitchDone) {
                     SGSwitchPending = false;
                     startAutomation();
                 }
             }
         }
         break;
-    case 51:
+    case kSwitchAtSG1Zero:
         if (atZeroCrossing(g1))
             changeSide(side);
         break;
-    case 52:
+    case kSwitchAtSG2Zero:
         if (atZeroCrossing(g2))
             changeSide(side);
         break;
-    default:
+    case kSwitchDone:
+    case kSwitchAtPulse: // completes at the side's next sound pulse onset
         break;
     }
 }
@@ -536,8 +551,7 @@ void Engine::switchSteps()
 
 namespace {
 
-// Kinds of PitchPlan.
-constexpr std::uint8_t kKeep = 0;     // the step stays as it is
+// Kinds of PitchPlan; 0, a plan's start value, keeps the step as it is.
 constexpr std::uint8_t kFixed = 1;    // base
 constexpr std::uint8_t kRamp = 2;     // base + slope x SegProgress
 constexpr std::uint8_t kRelative = 3; // SG1 step + base
@@ -659,20 +673,20 @@ inline void Engine::outputStep(int frame, ext progress)
     };
     // AM of the generator's own sound channel.
     const auto am = [&] { return m_am[side][side == 0 ? kLP2 : kLP3]; };
-    const int mode = SGMode[g];
-    if (mode == 2) {
+    const SGOutputMode mode = SGMode[g];
+    if (mode == kSGWave) {
         // One product of two floats rounds the same in float as in long double.
         if (!WaveRamping[g])
             SGOut[g] = static_cast<float>(m_wave[g][pos]) * v;
         else
             SGOut[g] = static_cast<float>(wave() * v);
-    } else if (mode == 1) {
+    } else if (mode == kSGGatedWave) {
         SGOut[g] = static_cast<float>(wave() * v * GateEnv[side]);
-    } else if (mode == 5) {
+    } else if (mode == kSGWaveAM) {
         SGOut[g] = static_cast<float>(am() * wave() * v);
-    } else if (mode == 3) {
+    } else if (mode == kSGGatedToneWav) {
         SGOut[g] = static_cast<float>(static_cast<ext>(ToneWavBuf[2 * frame + side]) * v * GateEnv[side]);
-    } else if (mode == 4) {
+    } else if (mode == kSGToneWavAM) {
         SGOut[g] = static_cast<float>(am() * ToneWavBuf[2 * frame + side] * v);
     } else {
         SGOut[g] = 0;

@@ -106,7 +106,7 @@ void Engine::SetPhaseType()
 
     if (r.Phase & kRampFlag) {
         PhaseRamping = true;
-        DisplayTexts[8].assign(name).append(" R");
+        DisplayTexts[dPhase].assign(name).append(" R");
         // The glide spans the segment, or one phase-change period (which the
         // length factor does not scale); other PhaseChange values keep the step.
         std::int64_t frames;
@@ -131,7 +131,7 @@ void Engine::SetPhaseType()
 
     PhaseRamping = false;
     CurPhase = offsets;
-    DisplayTexts[8].assign(name);
+    DisplayTexts[dPhase].assign(name);
     // The alternation follows the record's pattern, not a toggled partner.
     if (r.Phase >= 1 && r.Phase <= 8) {
         AltPhase = false;
@@ -146,16 +146,16 @@ void Engine::SetPhaseType()
 
 void Engine::pulseGlideAndIncrements()
 {
-    // 1. Phase glide, unclamped: the next SetPhaseType replaces it just as it
+    // Phase glide, unclamped: the next SetPhaseType replaces it just as it
     // reaches the pattern.
     if (PhaseRamping) {
         for (int c = 0; c < kPulseChannels; ++c)
             CurPhase[c] = static_cast<float>(static_cast<ext>(CurPhase[c]) + 16 * static_cast<ext>(PhaseStep[c]));
     }
-    // 2. Thousandths of a period per block.
+    // Thousandths of a period per block.
     FreqInc[kFreq1] = static_cast<float>(static_cast<ext>(CurFreq1) / 44.1L * 16);
     FreqInc[kFreq2] = static_cast<float>(static_cast<ext>(CurFreq2) / 44.1L * 16);
-    // 3. Channel frequencies by tone type; no tone type keeps the last ones.
+    // Channel frequencies by tone type; no tone type keeps the last ones.
     const int g = toneGroup(m_session.Segments[ActSegment].Tone);
     if (g >= 0) {
         for (int c = 0; c < kPulseChannels; ++c)
@@ -182,13 +182,13 @@ void Engine::pulseEdges()
 {
     const int a = ActSegment;
 
-    // 5. Duty.
+    // Duty.
     if (DutyRamping)
         CurDutyCycle = static_cast<float>(static_cast<ext>(DutyRampDelta) * static_cast<ext>(SegProgress) +
                                           static_cast<ext>(m_params.SegDutyCycle[a - 1]));
     PulseDuty.fill(CurDutyCycle);
 
-    // 6. Periods and the off-time limit: the gap between pulses always holds
+    // Periods and the off-time limit: the gap between pulses always holds
     // the envelope's fall plus 10 frames. A channel without a positive
     // frequency has no period and starts no pulse (negative duty).
     for (int c = 0; c < kPulseChannels; ++c) {
@@ -203,14 +203,14 @@ void Engine::pulseEdges()
             PulseDuty[c] = static_cast<float>((period - ASRampLen - 10) / period);
     }
 
-    // 7. Advance.
+    // Advance.
     for (int c = 0; c < kPulseChannels; ++c)
         LightPhase[c] = static_cast<float>(static_cast<ext>(LightPhase[c]) + static_cast<ext>(PulseInc[c]));
     ModPhase = static_cast<float>(static_cast<ext>(ModPhase) + static_cast<ext>(FreqInc[kFreq2]));
     if (ModPhase >= 1000)
         ModPhase = static_cast<float>(static_cast<ext>(ModPhase) - 1000);
 
-    // 8. Period wrap.
+    // Period wrap.
     for (int c = 0; c < kPulseChannels; ++c) {
         if (LightPhase[c] < 1000)
             continue;
@@ -229,7 +229,7 @@ void Engine::pulseEdges()
             off = static_cast<float>(static_cast<ext>(off) - 1000);
     }
 
-    // 9. Edges and pulses.
+    // Edges and pulses.
     for (int c = 0; c < kPulseChannels; ++c)
         PulseEdges[startEdge(c)] = static_cast<float>(static_cast<ext>(CurPhase[c]) * 1000);
     for (int c = 0; c < kPulseChannels; ++c) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/Session.h"
+#include "platform/PcmSamples.h"
 
 /// One wave-table period of 4410 samples; entry 4410 is never loaded and stays 0.
 using WaveTable = std::array<std::int16_t, kWaveLen + 1>;
@@ -22,12 +23,6 @@ struct SampleTables {
 /// File names of the built-in wave tables 1..15, in table order.
 extern const std::array<const char*, kBuiltInWaves> kBuiltInWaveFiles;
 constexpr const char* kHeartBeatFile = "HrtBeat.pcm";
-
-/// Reads `count` raw little-endian 16-bit samples from the start of a file;
-/// anything after them is ignored. The destination changes only when all of
-/// them were read. Throws IoError when the file is missing, too short or not
-/// a regular file (a pipe would block).
-void readPcmSamples(const std::string& path, std::int16_t* dst, std::size_t count);
 
 /// Loads wave tables 1..15 and the heart beat from the folder. Throws IoError
 /// naming the first file that is missing or short.

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-/// Frames per second of every signal in the system.
-constexpr int kFrameRate = 44100;
+#include "platform/PcmSamples.h"
+
 /// Most segments a session holds.
 constexpr int kMaxSegments = 2000;
 /// Samples in one wave-table period (one period at 10 Hz).

@@ -34,16 +34,7 @@ std::string_view fromColumn(std::string_view line, std::size_t column)
 bool isFmLine(std::string_view line)
 {
     constexpr std::string_view kFm = "FM DEPTH";
-    if (line.size() < kFm.size())
-        return false;
-    for (std::size_t i = 0; i < kFm.size(); ++i) {
-        char c = line[i];
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        if (c != kFm[i])
-            return false;
-    }
-    return true;
+    return equalsNoCase(line.substr(0, kFm.size()), kFm);
 }
 
 /// The grid row title without its " (R)" hint, for the warning.
@@ -221,12 +212,7 @@ private:
 
 SessionKind sessionKindOf(std::string_view fileName)
 {
-    if (fileName.size() < 4)
-        return SessionKind::Lrf;
-    std::string ext(fileName.substr(fileName.size() - 4));
-    for (char& c : ext)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return ext == ".lsf" ? SessionKind::Lsf : SessionKind::Lrf;
+    return endsWithNoCase(fileName, ".lsf") ? SessionKind::Lsf : SessionKind::Lrf;
 }
 
 std::string FormatSession(const SessionSnapshot& s, const ValueTables& tables)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/Session.h"
+#include "engine/SliderPositions.h"
 
 struct ValueTables;
 
@@ -30,10 +31,10 @@ constexpr int kSliderMax = 100;
 
 /// The main window's settings that a session file carries.
 struct SessionGlobals {
-    int AMDepth = 50;                     // TrackBar2
-    int BSVolume = 50;                    // TrackBar4, tone / backing-sound balance
-    int HBeatBSWavVolume = 50;            // TrackBar3
-    int FMDepth = 20;                     // TrackBar5
+    int AMDepth = kDefaultAMDepthPos;                // TrackBar2
+    int BSVolume = kDefaultToneBackingPos;           // TrackBar4, tone / backing-sound balance
+    int HBeatBSWavVolume = kDefaultHeartBeatWavPos;  // TrackBar3
+    int FMDepth = kDefaultFMDepthPos;                // TrackBar5
     std::string ToneWavName;              // full path, or empty
     std::string BSWavName;                // full path, or empty
     std::array<std::string, 4> UserWaves; // texts of ComboBox1..4: "Sine" or a user wave

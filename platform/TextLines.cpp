@@ -17,3 +17,18 @@ std::vector<std::string> splitLines(std::string_view text)
     }
     return lines;
 }
+
+bool equalsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    return true;
+}
+
+bool endsWithNoCase(std::string_view text, std::string_view suffix)
+{
+    return text.size() >= suffix.size() && equalsNoCase(text.substr(text.size() - suffix.size()), suffix);
+}

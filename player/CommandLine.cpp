@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "platform/Paths.h"
+#include "platform/TextLines.h"
 
 namespace fs = std::filesystem;
 
@@ -29,8 +30,7 @@ std::string lowerExtension(const std::string& name)
         return {};
     std::string ext = part.substr(dot);
     for (char& c : ext)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        c = asciiLower(c);
     return ext;
 }
 

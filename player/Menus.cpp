@@ -4,6 +4,12 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "dialogs/DialogKit.h"
+#include "platform/Help.h"
+#include "player/Unit10.h"
+#include "player/Unit11.h"
+#include "player/Unit7.h"
+
 QAction* menuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut)
 {
     QAction* action = menu->addAction(caption);
@@ -24,4 +30,16 @@ QMenu* addSubMenu(QMenu* menu, const char* name, const QString& caption)
     QMenu* sub = menu->addMenu(caption);
     sub->setObjectName(QLatin1String(name));
     return sub;
+}
+
+void connectShowItems(QObject* owner, QAction* playbackControl, QAction* userWaveEditor, QAction* showWindow)
+{
+    QObject::connect(playbackControl, &QAction::triggered, owner, [] { ::showWindow(Form7); });
+    QObject::connect(userWaveEditor, &QAction::triggered, owner, [] { ::showWindow(Form10); });
+    QObject::connect(showWindow, &QAction::triggered, owner, [] { ::showWindow(Form11); });
+}
+
+void connectContents(QObject* owner, QAction* contents, int context)
+{
+    QObject::connect(contents, &QAction::triggered, owner, [context] { showHelp(context); });
 }

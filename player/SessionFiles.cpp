@@ -18,12 +18,14 @@
 #include "engine/SegParams.h"
 #include "engine/Session.h"
 #include "engine/SessionFile.h"
+#include "engine/SliderPositions.h"
 #include "engine/WavFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/IoError.h"
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
 #include "platform/RegularFile.h"
+#include "platform/TextLines.h"
 #include "platform/WaitCursor.h"
 #include "platform/Win1252Qt.h"
 #include "player/EditorGrid.h"
@@ -51,14 +53,6 @@ const char kMissingWavsText[] =
     "The current session uses \"Tone Wav File\" and/or \"Backing Sound Wav File\" but there is no particular "
     "wav file assigned.\r\nPlease assign particular wav file(s) to \"Tone Wav File\" and/or \"Backing Sound Wav "
     "File\" at the main window.";
-
-bool endsWithNoCase(const std::string& name, std::string_view suffix)
-{
-    if (name.size() < suffix.size())
-        return false;
-    return std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<std::ptrdiff_t>(suffix.size()),
-                      [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); });
-}
 
 /// The session takes the file's name, and the three windows its title.
 void nameSession(Session& ses, const std::string& fileName)
@@ -312,7 +306,7 @@ QString TForm1::commitSession(const std::string& fileName, const ParsedSession& 
     if (Form3)
         Form3->StringGrid1->setCurrentCell(1, 1);
     FillLabels();
-    SetPosition(TrackBar1, 10);
+    SetPosition(TrackBar1, kDefaultLengthFactorPos);
     Label42->setText(QStringLiteral("1.0"));
     CompActSesLength();
     TrackBar1->setEnabled(true);

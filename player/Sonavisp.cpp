@@ -34,6 +34,7 @@
 #include "dialogs/Version.h"
 #include "engine/CellText.h"
 #include "engine/SampleTables.h"
+#include "engine/SliderPositions.h"
 #include "engine/ValueTables.h"
 #include "platform/Arith.h"
 #include "platform/Help.h"
@@ -202,7 +203,7 @@ void TForm1::buildControls()
 
     label(client, "Label5", QStringLiteral("Original Session Length x"), 8, 104, 156);
     Label42 = label(client, "Label42", QStringLiteral("1.0"), 166, 104, 30);
-    TrackBar1 = trackBar(client, "TrackBar1", 1, 50, 10, 5, 8, 120);
+    TrackBar1 = trackBar(client, "TrackBar1", 1, 50, kDefaultLengthFactorPos, 5, 8, 120);
     Panel1 = new QFrame(client);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -223,14 +224,20 @@ void TForm1::buildControls()
         *boxes[n - 1] = box;
     }
 
-    Label3 = label(client, "Label3", QStringLiteral("AM Depth: 50"), 8, 256);
-    TrackBar2 = trackBar(client, "TrackBar2", 0, 100, 50, 10, 8, 272);
-    Label9 = label(client, "Label9", QStringLiteral("FM Depth: 20"), 205, 256);
-    TrackBar5 = trackBar(client, "TrackBar5", 0, 100, 20, 10, 205, 272);
-    Label4 = label(client, "Label4", QStringLiteral("Tone/BS Volume: 50/50"), 8, 306);
-    TrackBar4 = trackBar(client, "TrackBar4", 0, 100, 50, 10, 8, 322);
-    Label10 = label(client, "Label10", QStringLiteral("H Beat/BS Wav Volume: 50/50"), 205, 306);
-    TrackBar3 = trackBar(client, "TrackBar3", 0, 100, 50, 10, 205, 322);
+    // The design captions show the default positions until a slider moves.
+    Label3 = label(client, "Label3", QStringLiteral("AM Depth: %1").arg(kDefaultAMDepthPos), 8, 256);
+    TrackBar2 = trackBar(client, "TrackBar2", 0, 100, kDefaultAMDepthPos, 10, 8, 272);
+    Label9 = label(client, "Label9", QStringLiteral("FM Depth: %1").arg(kDefaultFMDepthPos), 205, 256);
+    TrackBar5 = trackBar(client, "TrackBar5", 0, 100, kDefaultFMDepthPos, 10, 205, 272);
+    Label4 = label(client, "Label4",
+                   QStringLiteral("Tone/BS Volume: %1/%2").arg(100 - kDefaultToneBackingPos).arg(kDefaultToneBackingPos),
+                   8, 306);
+    TrackBar4 = trackBar(client, "TrackBar4", 0, 100, kDefaultToneBackingPos, 10, 8, 322);
+    Label10 = label(
+        client, "Label10",
+        QStringLiteral("H Beat/BS Wav Volume: %1/%2").arg(100 - kDefaultHeartBeatWavPos).arg(kDefaultHeartBeatWavPos),
+        205, 306);
+    TrackBar3 = trackBar(client, "TrackBar3", 0, 100, kDefaultHeartBeatWavPos, 10, 205, 322);
 
     GridCells = new StatusGridModel(this);
     StringGrid1 = new QTableView(client);
@@ -321,25 +328,8 @@ void TForm1::buildMenus()
     Options1 = namedMenu(bar, "Options1", QStringLiteral("&Options"));
     SetOptions1 = menuItem(Options1, "SetOptions1", QStringLiteral("&Set Options..."));
 
-    Show1 = namedMenu(bar, "Show1", QStringLiteral("Sho&w"));
-    Properties1 =
-        menuItem(Show1, "Properties1", QStringLiteral("S&ession Properties"), QKeySequence(Qt::CTRL | Qt::Key_P));
-    SpreadsheetEditor1 = menuItem(Show1, "SpreadsheetEditor1", QStringLiteral("&Spreadsheet Editor"),
-                                  QKeySequence(Qt::CTRL | Qt::Key_E));
-    GraphicEditor1 =
-        menuItem(Show1, "GraphicEditor1", QStringLiteral("&Graphic Editor"), QKeySequence(Qt::CTRL | Qt::Key_G));
-    PlaybackControl1 =
-        menuItem(Show1, "PlaybackControl1", QStringLiteral("&Playback Control"), QKeySequence(Qt::CTRL | Qt::Key_L));
-    UserWaveEditor1 =
-        menuItem(Show1, "UserWaveEditor1", QStringLiteral("&User Wave Editor"), QKeySequence(Qt::CTRL | Qt::Key_W));
-    Show1->addSeparator();
-    ShowWindow1 = menuItem(Show1, "ShowWindow1", QStringLiteral("Show Window"));
-
-    Help1 = namedMenu(bar, "Help1", QStringLiteral("&Help"));
-    Contents1 = menuItem(Help1, "Contents1", QStringLiteral("&Contents"));
-    Help1->addSeparator();
-    Homepage1 = menuItem(Help1, "Homepage1", QStringLiteral("&Visit Lumisonorium SW Homepage..."));
-    About1 = menuItem(Help1, "About1", QStringLiteral("&About..."));
+    addShowMenu(*this);
+    addHelpMenu(*this, kHelpContext);
 
     connect(New1, &QAction::triggered, this, [] {
         if (Form3)
@@ -370,10 +360,6 @@ void TForm1::buildMenus()
     connect(Properties1, &QAction::triggered, this, &TForm1::Properties1Click);
     connect(SpreadsheetEditor1, &QAction::triggered, this, &TForm1::ShowEditor);
     connect(GraphicEditor1, &QAction::triggered, this, &TForm1::ShowGraphicalEditor);
-    connect(PlaybackControl1, &QAction::triggered, this, [] { showWindow(Form7); });
-    connect(UserWaveEditor1, &QAction::triggered, this, [] { showWindow(Form10); });
-    connect(ShowWindow1, &QAction::triggered, this, [] { showWindow(Form11); });
-    connect(Contents1, &QAction::triggered, this, [] { showHelp(kHelpContext); });
     connect(Homepage1, &QAction::triggered, this, [] {
         if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage))))
             prompts().information(
@@ -496,18 +482,27 @@ void TForm1::FillLabels()
         return QString::fromStdString(formatInt(std::llrint(static_cast<ext>(value) * 100)));
     };
 
-    GridCells->setCell(1, 0, QStringLiteral("1"));
-    GridCells->setCell(1, 1, QStringLiteral("0:00"));
-    constexpr int kTableRows[] = {fTone, fFreq1From, fFreq2From, fPitch1, fPitch2, fPhase, fPhaseChange, fDutyCycle};
-    for (int i = 0; i < 8; ++i)
-        GridCells->setCell(1, 2 + i, text(kTableRows[i]));
-    GridCells->setCell(1, 10, percent(params.SegVolumeStart[1]));
-    GridCells->setCell(1, 11, percent(params.SegIntensityStart[1]));
-    GridCells->setCell(1, 12, text(fSGVol));
-    GridCells->setCell(1, 13, text(fWave1));
-    GridCells->setCell(1, 14, text(fWave2));
-    GridCells->setCell(1, 15, text(fBackingSound));
-    GridCells->setCell(1, 16, QString::fromStdString(formatInt(params.SegHBeatStart[1])));
+    const std::pair<DisplayEntry, QString> shown[] = {
+        {dSegment, QStringLiteral("1")},
+        {dTime, QStringLiteral("0:00")},
+        {dTone, text(fTone)},
+        {dFreq1, text(fFreq1From)},
+        {dFreq2, text(fFreq2From)},
+        {dPitch1, text(fPitch1)},
+        {dPitch2, text(fPitch2)},
+        {dPhase, text(fPhase)},
+        {dPhaseChange, text(fPhaseChange)},
+        {dDutyCycle, text(fDutyCycle)},
+        {dVolume, percent(params.SegVolumeStart[1])},
+        {dIntensity, percent(params.SegIntensityStart[1])},
+        {dSGVol, text(fSGVol)},
+        {dWave1, text(fWave1)},
+        {dWave2, text(fWave2)},
+        {dBackingSound, text(fBackingSound)},
+        {dHBeat, QString::fromStdString(formatInt(params.SegHBeatStart[1]))},
+    };
+    for (const auto& [entry, value] : shown)
+        GridCells->setCell(1, statusGridRow(entry), value);
     StringGrid1->setCurrentIndex(GridCells->index(std::max(0, StringGrid1->currentIndex().row()), 2));
     for (std::string& shown : m_model.Eng->DisplayTexts)
         shown.clear();
@@ -516,7 +511,7 @@ void TForm1::FillLabels()
 void TForm1::CompActSesLength()
 {
     Engine& eng = *m_model.Eng;
-    eng.SesLengthFactor = static_cast<float>(static_cast<ext>(TrackBar1->value()) / 10);
+    eng.setLengthFactorPos(TrackBar1->value());
     Label42->setText(QString::fromStdString(formatFixed(eng.SesLengthFactor, 1)));
     const std::int64_t secs =
         std::llrint(static_cast<ext>(m_model.Params->SesLengthSecs) * static_cast<ext>(eng.SesLengthFactor));
@@ -563,26 +558,6 @@ void TForm1::SearchPcmDir(const std::string& dir)
     m_userWaves->SearchPcmDir(dir);
 }
 
-void TForm1::ComboBox1Change()
-{
-    m_userWaves->ComboBoxChange(1);
-}
-
-void TForm1::ComboBox2Change()
-{
-    m_userWaves->ComboBoxChange(2);
-}
-
-void TForm1::ComboBox3Change()
-{
-    m_userWaves->ComboBoxChange(3);
-}
-
-void TForm1::ComboBox4Change()
-{
-    m_userWaves->ComboBoxChange(4);
-}
-
 // ---- Sliders -------------------------------------------------------------------------
 
 void TForm1::SetPosition(QSlider* bar, int position)
@@ -599,10 +574,8 @@ void TForm1::TrackBar1Change()
 
 void TForm1::TrackBar2Change()
 {
-    Engine& eng = *m_model.Eng;
     const int p = TrackBar2->value();
-    eng.AMDepth = static_cast<float>(static_cast<ext>(p) / 200);
-    eng.AMBase = static_cast<float>(1 - static_cast<ext>(eng.AMDepth));
+    m_model.Eng->setAMDepthPos(p);
     Label3->setText(QStringLiteral("AM Depth: %1").arg(p));
     m_model.Ses->SesModified = true;
 }
@@ -614,29 +587,24 @@ void TForm1::TrackBar3Change()
 
 void TForm1::RecompHBeatToBSWavVol()
 {
-    Engine& eng = *m_model.Eng;
     const int p = TrackBar3->value();
-    eng.HBeatVol = static_cast<float>(static_cast<ext>(100 - p) / 100);
-    eng.BSWavVol = static_cast<float>(static_cast<ext>(p) / 100);
+    m_model.Eng->setHeartBeatWavPos(p);
     Label10->setText(QStringLiteral("H Beat/BS Wav Vol.: %1/%2").arg(100 - p).arg(p));
     m_model.Ses->SesModified = true;
 }
 
 void TForm1::TrackBar4Change()
 {
-    Engine& eng = *m_model.Eng;
     const int p = TrackBar4->value();
-    eng.ToneVol = static_cast<float>(static_cast<ext>(100 - p) / 100);
-    eng.BSVol = static_cast<float>(static_cast<ext>(p) / 100);
+    m_model.Eng->setToneBackingPos(p);
     Label4->setText(QStringLiteral("Tone/BS Volume: %1/%2").arg(100 - p).arg(p));
     m_model.Ses->SesModified = true;
 }
 
 void TForm1::TrackBar5Change()
 {
-    Engine& eng = *m_model.Eng;
     const int p = TrackBar5->value();
-    eng.FMDepth = static_cast<float>(static_cast<ext>(p) / 100);
+    m_model.Eng->setFMDepthPos(p);
     Label9->setText(QStringLiteral("FM Depth: %1").arg(p));
     m_model.Ses->SesModified = true;
 }
@@ -694,15 +662,10 @@ void TForm1::stopForExit()
     // shut before the settings are written and the windows go.
     Timer1->stop();
     Timer2->stop();
-    Engine& eng = *m_model.Eng;
-    eng.StopRequest = true;
-    eng.Ending = false;
+    // The engine stops first, so that a fill the device still asks for renders nothing.
+    m_model.Eng->abortRun();
     if (AudioOut1->DeviceOpen())
         AudioOut1->StopAtOnce();
-    eng.ToneWavFile.close();
-    eng.BSWavFile.close();
-    eng.ToneWavOpen = false;
-    eng.BSWavOpen = false;
 }
 
 void TForm1::keyPressEvent(QKeyEvent* e)

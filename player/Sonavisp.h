@@ -80,10 +80,6 @@ public:
     // ---- User waves (forwarded to the user-wave lists) -------------------------
 
     void SearchPcmDir(const std::string& dir);
-    void ComboBox1Change();
-    void ComboBox2Change();
-    void ComboBox3Change();
-    void ComboBox4Change();
     UserWaveLists& userWaves() const { return *m_userWaves; }
 
     // ---- Sliders: run on the user's moves; code that sets a position calls

@@ -32,9 +32,8 @@ const QString kStop = QStringLiteral("Stop");
 const QString kEnding = QStringLiteral("Ending");
 const QString kPaused = QStringLiteral("Paused");
 
-constexpr int kDelayTickMs = 1000;
+constexpr int kDelayTickMs = 1000; // the delay counts down in seconds
 constexpr int kFirstTickMs = 100;
-constexpr int kTicksPerDelayStep = 10; // the options' start delay counts tens of seconds
 
 QString errorText(const std::exception& e)
 {
@@ -114,16 +113,16 @@ void TForm1::startPlayback()
     eng.ToneWavOpen = m_model.Params->NeedToneWav;
     eng.BSWavOpen = m_model.Params->NeedBSWav;
     PlaybackLock::set(true);
-    eng.DisplayTexts[19].clear();
+    eng.DisplayTexts[dButtonCaption].clear();
 
-    const int delay = Form4 ? Form4->TrackBar2->value() : 0;
-    if (delay >= 1) {
+    const int delaySecs = Form4 ? Form4->startDelaySecs() : 0;
+    if (delaySecs >= 1) {
         Button1->setText(kDelayed);
         Timer1->setInterval(kDelayTickMs);
     } else {
         Timer1->setInterval(kFirstTickMs);
     }
-    DelayTicks = kTicksPerDelayStep * delay;
+    DelayTicks = delaySecs;
     Timer1->start();
 }
 
@@ -191,21 +190,14 @@ void TForm1::stopOrEnd()
 
 void TForm1::stopPlaybackAtOnce()
 {
-    Engine& eng = *m_model.Eng;
     Timer1->stop();
     Timer2->stop();
     Button1->setText(kStart);
-    eng.Ending = false;
-    eng.StopRequest = true;
+    m_model.Eng->abortRun();
     AudioOut1->StopAtOnce();
     PlaybackLock::set(false);
     Playing = false;
     FillLabels();
-    // Closing a reader that is not open does nothing.
-    wavReadProc(eng.ToneWavFile, 2, {});
-    wavReadProc(eng.BSWavFile, 2, {});
-    eng.ToneWavOpen = false;
-    eng.BSWavOpen = false;
 }
 
 void TForm1::BitBtn3Click()
@@ -235,7 +227,7 @@ void TForm1::setPaused(bool paused)
 void TForm1::Timer2Timer()
 {
     auto& texts = m_model.Eng->DisplayTexts;
-    auto take = [&texts](int entry, auto&& show) {
+    auto take = [&texts](DisplayEntry entry, auto&& show) {
         if (texts[entry].empty())
             return;
         show(fromWin1252(texts[entry]));
@@ -246,25 +238,27 @@ void TForm1::Timer2Timer()
             (Form7->*label)->setText(text);
     };
 
-    take(19, [this](const QString& text) {
+    take(dButtonCaption, [this](const QString& text) {
         // The engine began its soft end just before a pause: resume to it.
         if (Button1->text() == kPaused && Form7)
             Form7->SavedCaption = text;
         else
             Button1->setText(text);
     });
-    take(0, [this](const QString& text) { Label13->setText(text); });
-    take(1, [&](const QString& text) {
-        GridCells->setCell(1, 0, text);
+    take(dPeak, [this](const QString& text) { Label13->setText(text); });
+    take(dSegment, [&](const QString& text) {
+        GridCells->setCell(1, statusGridRow(dSegment), text);
         playbackLabel(&TForm7::Label4, text);
     });
-    take(2, [&](const QString& text) {
-        GridCells->setCell(1, 1, text);
+    take(dTime, [&](const QString& text) {
+        GridCells->setCell(1, statusGridRow(dTime), text);
         playbackLabel(&TForm7::Label5, text);
     });
-    for (int entry = 3; entry <= 17; ++entry)
-        take(entry, [&](const QString& text) { GridCells->setCell(1, entry - 1, text); });
-    take(18, [&](const QString& text) { playbackLabel(&TForm7::Label6, text); });
+    for (int entry = dTone; entry <= dHBeat; ++entry) {
+        const auto e = static_cast<DisplayEntry>(entry);
+        take(e, [&](const QString& text) { GridCells->setCell(1, statusGridRow(e), text); });
+    }
+    take(dSegmentTime, [&](const QString& text) { playbackLabel(&TForm7::Label6, text); });
 }
 
 // ---- Wave output and engine host ---------------------------------------------------

@@ -183,21 +183,8 @@ void TForm3::buildMenus()
     ValueDown1 = menuItem(Segment1, "ValueDown1", QStringLiteral("Value &Down"), QKeySequence(Qt::Key_A));
     Ramp1 = menuItem(Segment1, "Ramp1", QStringLiteral("&Ramp"), QKeySequence(Qt::Key_R));
 
-    Show1 = menu("Show1", QStringLiteral("Sho&w"));
-    MainWindow1 = menuItem(Show1, "MainWindow1", QStringLiteral("&Main Window"), QKeySequence(Qt::CTRL | Qt::Key_M));
-    Properties1 =
-        menuItem(Show1, "Properties1", QStringLiteral("S&ession Properties"), QKeySequence(Qt::CTRL | Qt::Key_P));
-    GraphicEditor1 =
-        menuItem(Show1, "GraphicEditor1", QStringLiteral("&Graphic Editor"), QKeySequence(Qt::CTRL | Qt::Key_G));
-    PlaybackControl1 =
-        menuItem(Show1, "PlaybackControl1", QStringLiteral("&Playback Control"), QKeySequence(Qt::CTRL | Qt::Key_L));
-    UserWaveEditor1 =
-        menuItem(Show1, "UserWaveEditor1", QStringLiteral("&User Wave Editor"), QKeySequence(Qt::CTRL | Qt::Key_W));
-    Show1->addSeparator();
-    ShowWindow1 = menuItem(Show1, "ShowWindow1", QStringLiteral("Show Window"));
-
-    Help1 = menu("Help1", QStringLiteral("&Help"));
-    Contents1 = menuItem(Help1, "Contents1", QStringLiteral("&Contents"));
+    addShowMenu(*this);
+    addHelpMenu(*this, kHelpContext);
 
     connect(New1, &QAction::triggered, this, &TForm3::NewProc);
     connect(Open1, &QAction::triggered, this, [] {
@@ -229,10 +216,6 @@ void TForm3::buildMenus()
             showWindow(Form8);
         }
     });
-    connect(PlaybackControl1, &QAction::triggered, this, [] { showWindow(Form7); });
-    connect(UserWaveEditor1, &QAction::triggered, this, [] { showWindow(Form10); });
-    connect(ShowWindow1, &QAction::triggered, this, [] { showWindow(Form11); });
-    connect(Contents1, &QAction::triggered, this, [] { showHelp(kHelpContext); });
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this,
             [this] { showHelp(StringGrid1->hasFocus() ? kGridHelpContext : kWindowHelpContext); });

@@ -20,6 +20,7 @@
 #include "components/BrwsFldr.h"
 #include "dialogs/DialogKit.h"
 #include "engine/Engine.h"
+#include "engine/SliderPositions.h"
 #include "platform/Arith.h"
 #include "platform/Help.h"
 #include "platform/Paths.h"
@@ -32,9 +33,8 @@ namespace {
 
 constexpr int kHelpContext = 12;
 constexpr int kBytesPerStep = 4096; // per buffer; four buffers make 16 KB a step
-constexpr int kPresetLevel = 23;    // the AudioStrobe preset, also the form default
-// Shorter ramps turn the light pulses' edges into audible clicks in the carrier.
-constexpr std::int32_t kMinRampLen = 150;
+// "Restore Original Values" sets a longer soft end than a fresh dialog has.
+constexpr int kRestoredSoftEndSecs = 30;
 
 QString bufferText(int pos)
 {
@@ -184,9 +184,9 @@ void TForm4::buildControls()
     Label3 = label(this, "Label3", {}, 12, 62, 300);
     TrackBar2 = slider("TrackBar2", 0, 60, 0, 12, 80);
     Label13 = label(this, "Label13", {}, 12, 114, 300);
-    TrackBar3 = slider("TrackBar3", 0, 60, 10, 12, 132);
+    TrackBar3 = slider("TrackBar3", 0, 60, kDefaultSoftStartSecs, 12, 132);
     Label14 = label(this, "Label14", {}, 12, 166, 300);
-    TrackBar5 = slider("TrackBar5", 0, 60, 20, 12, 184);
+    TrackBar5 = slider("TrackBar5", 0, 60, kDefaultSoftEndSecs, 12, 184);
 
     // Right column: the AudioStrobe levels.
     RadioGroup1 = group("RadioGroup1", "Light Intensity Max Presets", 328, 4, 300, 52);
@@ -198,11 +198,11 @@ void TForm4::buildControls()
     RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
     RadioButton2->setGeometry(150, 24, 130, 20);
     Label11 = label(this, "Label11", {}, 328, 62, 300);
-    TrackBar7 = slider("TrackBar7", 0, 100, kPresetLevel, 328, 80);
+    TrackBar7 = slider("TrackBar7", 0, 100, kDefaultASLevelPos, 328, 80);
     Label1 = label(this, "Label1", {}, 328, 114, 300);
-    TrackBar6 = slider("TrackBar6", 0, 100, kPresetLevel, 328, 132);
+    TrackBar6 = slider("TrackBar6", 0, 100, kDefaultASLevelPos, 328, 132);
     Label5 = label(this, "Label5", {}, 328, 166, 300);
-    TrackBar4 = slider("TrackBar4", 0, 100, 0, 328, 184);
+    TrackBar4 = slider("TrackBar4", 0, 100, kDefaultASZeroLevelPos, 328, 184);
 
     GroupBox1 = group("GroupBox1", "Open Up When Program Starts", 12, 222, 300, 114);
     CheckBox2 = check(GroupBox1, "CheckBox2", "Spreadsheet Editor", 10, 22, 280);
@@ -276,22 +276,21 @@ void TForm4::TrackBar3Change()
 {
     const int pos = TrackBar3->value();
     Label13->setText(softStartText(pos));
-    m_engine.FadeInLen = std::int64_t{pos} * kFrameRate;
+    m_engine.setSoftStartSecs(pos);
 }
 
 void TForm4::TrackBar4Change()
 {
     const int pos = TrackBar4->value();
     Label5->setText(QStringLiteral("AudioStrobe Zero Level: %1").arg(pos));
-    m_engine.ASZeroLevel = static_cast<float>(static_cast<ext>(pos) / 100);
-    m_engine.ASIntensitySpan = static_cast<float>(1 - static_cast<ext>(m_engine.ASZeroLevel));
+    m_engine.setASZeroLevel(pos);
 }
 
 void TForm4::TrackBar5Change()
 {
     const int pos = TrackBar5->value();
     Label14->setText(softEndText(pos));
-    m_engine.FadeOutLen = std::int64_t{pos} * kFrameRate;
+    m_engine.setSoftEndSecs(pos);
 }
 
 void TForm4::TrackBar6Change()
@@ -303,29 +302,21 @@ void TForm4::TrackBar7Change()
 {
     const int pos = TrackBar7->value();
     Label11->setText(QStringLiteral("Playing - AS Max Level: %1").arg(pos));
-    applyASMaxLevel(pos);
+    m_engine.setASLevel(pos);
 }
 
 void TForm4::SetRecordingASLevel()
 {
-    applyASMaxLevel(TrackBar6->value());
-}
-
-void TForm4::applyASMaxLevel(int level)
-{
-    m_engine.ASMaxLevel = static_cast<float>(static_cast<ext>(level) / 330);
-    m_engine.AudioScale = static_cast<float>(1 - static_cast<ext>(m_engine.ASMaxLevel));
-    m_engine.ASRampLen = std::max(level * 8, kMinRampLen);
-    m_engine.ASEnvStep = static_cast<float>(1 / static_cast<ext>(m_engine.ASRampLen));
+    m_engine.setASLevel(TrackBar6->value());
 }
 
 void TForm4::RadioGroup1Click()
 {
     const bool preset = RadioButton1->isChecked();
     if (preset) {
-        setSilently(TrackBar7, kPresetLevel);
+        setSilently(TrackBar7, kAudioStrobePresetLevel);
         TrackBar7Change();
-        setSilently(TrackBar6, kPresetLevel);
+        setSilently(TrackBar6, kAudioStrobePresetLevel);
         TrackBar6Change();
     }
     TrackBar7->setEnabled(!preset);
@@ -340,8 +331,8 @@ void TForm4::Button1Click()
     // Rewriting a fade length in the middle of a running soft start or end
     // would jump the level; while playback locks them, InitializeVars applies
     // the restored positions at the next start.
-    setSilently(TrackBar3, 10);
-    setSilently(TrackBar5, 30);
+    setSilently(TrackBar3, kDefaultSoftStartSecs);
+    setSilently(TrackBar5, kRestoredSoftEndSecs);
     if (m_slidersLocked) {
         Label13->setText(softStartText(TrackBar3->value()));
         Label14->setText(softEndText(TrackBar5->value()));
@@ -360,11 +351,11 @@ void TForm4::Button1Click()
 
     setRadioGroup1Index(0);
     RadioGroup1Click();
-    setSilently(TrackBar6, kPresetLevel);
+    setSilently(TrackBar6, kAudioStrobePresetLevel);
     TrackBar6Change();
-    setSilently(TrackBar7, kPresetLevel);
+    setSilently(TrackBar7, kAudioStrobePresetLevel);
     TrackBar7Change();
-    setSilently(TrackBar4, 0);
+    setSilently(TrackBar4, kDefaultASZeroLevelPos);
     TrackBar4Change();
 
     for (const FolderRow& r : m_rows)

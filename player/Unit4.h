@@ -167,7 +167,6 @@ private:
     void browseFolder(const FolderRow& row);
     const FolderRow& row(FolderField field) const;
     // The playing and the recording level write the same four fields.
-    void applyASMaxLevel(int level);
 
     Engine& m_engine;
     bool& m_outputFilter;

@@ -23,10 +23,8 @@ struct SoundRig : EngineRig {
     }
     void carrierLevel(int level, int zero = 0)
     {
-        e.ASMaxLevel = static_cast<float>(level / 330.0L);
-        e.AudioScale = static_cast<float>(1 - static_cast<long double>(e.ASMaxLevel));
-        e.ASZeroLevel = static_cast<float>(zero / 100.0L);
-        e.ASIntensitySpan = static_cast<float>(1 - static_cast<long double>(e.ASZeroLevel));
+        e.setASLevel(level);
+        e.setASZeroLevel(zero);
     }
 };
 

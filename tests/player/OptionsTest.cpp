@@ -14,6 +14,7 @@
 #include "FakeWaveOut.h"
 #include "components/AudioIO.h"
 #include "engine/TestTables.h"
+#include "platform/AudioStrobe.h"
 #include "platform/Help.h"
 #include "platform/Prompts.h"
 #include "player/PlaybackLock.h"
@@ -57,9 +58,9 @@ struct Options : ::testing::Test {
     void expectLevel(int level, std::int32_t ramp)
     {
         SCOPED_TRACE(level);
-        const float max = static_cast<float>(level / 330.0L);
-        EXPECT_FLOAT_EQ(eng.ASMaxLevel, max);
-        EXPECT_FLOAT_EQ(eng.AudioScale, 1 - max);
+        const AudioStrobeLevel rule = audioStrobeLevel(level);
+        EXPECT_EQ(eng.ASMaxLevel, rule.maxLevel);
+        EXPECT_EQ(eng.AudioScale, rule.programScale);
         EXPECT_EQ(eng.ASRampLen, ramp);
         EXPECT_FLOAT_EQ(eng.ASEnvStep, 1.0f / static_cast<float>(ramp));
     }

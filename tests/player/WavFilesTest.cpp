@@ -23,6 +23,7 @@
 #include "dialogs/Unit5.h"
 #include "engine/TestTables.h"
 #include "engine/WavFile.h"
+#include "platform/AudioStrobe.h"
 #include "platform/Prompts.h"
 #include "player/PlaybackLock.h"
 #include "player/PlayerModel.h"
@@ -243,7 +244,7 @@ TEST_F(WavWindow, ExportWritesWholeBlocksAtTheRecordingLevelBehindAModalProgress
         during << QString::number(form->isEnabled() || editor->isEnabled() || graph->isEnabled())
                << QString::number(QApplication::activeModalWidget() == progress.get())
                << QString::number(eng.ToneWavOpen && eng.BSWavOpen) << form->Button1->text()
-               << QString::number(eng.ASMaxLevel == static_cast<float>(60 / 330.0L));
+               << QString::number(eng.ASMaxLevel == audioStrobeLevel(60).maxLevel);
     });
     script.shown.clear();
     script.files.push_back(path("out/morning.wav"));
@@ -269,7 +270,7 @@ TEST_F(WavWindow, ExportWritesWholeBlocksAtTheRecordingLevelBehindAModalProgress
     EXPECT_EQ(outFiles(), std::set<std::string>{"morning.wav"});
 
     eng.PrepareRun(RunKind::Start);
-    EXPECT_EQ(eng.ASMaxLevel, static_cast<float>(10 / 330.0L)) << "the next start plays at the playing level";
+    EXPECT_EQ(eng.ASMaxLevel, audioStrobeLevel(10).maxLevel) << "the next start plays at the playing level";
 
     // Recordtowavfile1 is the same command; a session that needs no wav file
     // never opens one, not even a chosen one that is gone.
