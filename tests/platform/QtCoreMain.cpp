@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/PostedEvents.h"
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    drainAfterEachTest();
     return RUN_ALL_TESTS();
 }

@@ -1,4 +1,5 @@
 #include "QtApp.h"
+#include "PostedEvents.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@ public:
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         m_app = std::make_unique<QApplication>(m_argc, m_argv);
+        drainAfterEachTest();
     }
     void TearDown() override { m_app.reset(); }
 
