@@ -215,6 +215,30 @@ TEST_F(SignalPathTest, ClickTimingHoldAndRearm)
     EXPECT_EQ(g[542].ch[kL].TriggerState, 0);
 }
 
+TEST_F(SignalPathTest, RetriggerInTheDelayNeedsMoreThanOnePointTwoTimesThePeak)
+{
+    clickSettings();
+    path->SetOnDuration(3);   // hold 133 frames
+    path->SetRetrigDelay(1000); // re-arm a second after the trigger
+    // The band-pass rings: each click's detection peak comes a few frames
+    // after it. The second click comes once the first has died away.
+    const struct {
+        double second; // the second click, as a multiple of the first
+        bool retriggers;
+    } cases[] = {{1.0, false}, {1.18, false}, {1.22, true}, {1.5, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.second);
+        const auto f = trace(makeSignal(20100, [&](std::int64_t k, int ch) {
+            return ch == 0 && k == 100 ? 20000.0 : ch == 0 && k == 20000 ? 20000.0 * c.second : 0.0;
+        }));
+        ASSERT_EQ(f[19999].ch[kL].TriggerState, 2);
+        bool retriggered = false;
+        for (int k = 20000; k < 20020; ++k)
+            retriggered |= f[k].ch[kL].TriggerState == 1 && f[k].ch[kL].TriggerCount == 0;
+        EXPECT_EQ(retriggered, c.retriggers);
+    }
+}
+
 TEST_F(SignalPathTest, MixAndSharedPhaseGiveIdenticalCarriers)
 {
     clickSettings();

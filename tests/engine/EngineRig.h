@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "TestTables.h"
 #include "engine/Engine.h"
 #include "engine/SampleTables.h"
@@ -106,6 +108,23 @@ struct EngineRig {
         e.AudioScale = 1;
         e.ToneVol = 1;
         e.BSVol = 0;
+    }
+
+    /// Plays `samples` (left and right interleaved) as this run's looping
+    /// backing-sound wav, from a raw file in the test's temporary folder whose
+    /// data begins at byte 44. The file stays open; the next start rewinds it.
+    void loopBackingWav(const std::vector<std::int16_t>& samples, const std::string& name)
+    {
+        const std::string path = testing::TempDir() + name;
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        const char header[44] = {};
+        std::fwrite(header, 1, sizeof header, f);
+        std::fwrite(samples.data(), 2, samples.size(), f);
+        std::fclose(f);
+        e.BSWavFile.open(path, 44, samples.size() * 2);
+        e.BSWavOpen = true;
+        std::remove(path.c_str()); // the open reader keeps the data
     }
 
     /// Renders `frames` frames in calls of `bytes`; the samples, left and right

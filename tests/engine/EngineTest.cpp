@@ -328,6 +328,42 @@ TEST(EngineTexts, FormatsAndWhenTheyAreWritten)
     EXPECT_EQ(texts({2, 18}), (std::vector<std::string>{"0:02", "0:01"}));
 }
 
+TEST(EngineTexts, ASegmentChangeSendsEachFieldToItsOwnGridRow)
+{
+    // Every field of the new segment differs from the first's, so a text sent
+    // to another row, or not sent, shows here.
+    EngineRig r;
+    r.add(4);
+    TSegRec& b = r.add(4, 9);
+    b.Pitch1 = 30;
+    b.Pitch2 = 44 | kRampFlag;
+    b.PhaseChange = 3;
+    b.DutyCycle = 2;
+    b.SGVol = 6;
+    b.Wave1 = 7 | kRampFlag;
+    b.Wave2 = 11;
+    b.BackingSound = 4;
+    r.start();
+    r.until(r.session->SegEnd[1] + 16);
+    const ValueTables& t = r.tables;
+    const std::pair<DisplayEntry, std::string> expected[] = {
+        {dSegment, "2"},
+        {dTone, t.ToneNames[9]},
+        {dPitch1, t.PitchNames[30]},
+        {dPitch2, t.PitchNames[44] + " R"},
+        {dPhaseChange, t.PhaseChangeNames[3]},
+        {dDutyCycle, t.DutyCycleNames[2]},
+        {dSGVol, t.SGVolNames[6]},
+        {dWave1, t.WaveNames[7] + " R"},
+        {dWave2, t.WaveNames[11]},
+        {dBackingSound, t.BackingSoundNames[4]},
+    };
+    for (const auto& [entry, text] : expected)
+        EXPECT_EQ(r.e.DisplayTexts[entry], text) << "entry " << entry;
+    EXPECT_EQ(statusGridRow(dSGVol), 12) << "\"SG1/SG2 Vol.\" is the grid's row 12";
+    EXPECT_EQ(statusGridRow(dHBeat), 16);
+}
+
 TEST(EngineRunSetUp, SegmentEndsAtTheFactorRoundToEvenAndPass32Bits)
 {
     EngineRig r;

@@ -497,6 +497,43 @@ TEST(CarrierAndMix, SoundScalesByTheLevelAndTheBalanceEndsSilenceOneSide)
     EXPECT_EQ(mix(0, 2, 1), mix(0, 2, 0)) << "at 100: backing only";
 }
 
+TEST(CarrierAndMix, TheMixRoundsOnceFromExtendedPrecisionWithoutTheFilter)
+{
+    // Every 16-bit value on both sides: frame k holds k - 32768 on the left
+    // and 32767 - k on the right. The generators are silent (volume 0) and so
+    // is the carrier (intensity 0, zero level 0), so each sample is the
+    // backing value alone: round(BackOut x BSVol x AudioScale), worked in long
+    // double from the float fields and rounded once.
+    std::vector<std::int16_t> every(2 * 65536);
+    for (int k = 0; k < 65536; ++k) {
+        every[2 * k] = static_cast<std::int16_t>(k - 32768);
+        every[2 * k + 1] = static_cast<std::int16_t>(32767 - k);
+    }
+    struct Split {
+        int toneBacking, heartBeatWav, level;
+    };
+    for (const Split c : {Split{50, 50, 23}, Split{37, 71, 23}, Split{83, 19, 100}, Split{100, 100, 7}}) {
+        SCOPED_TRACE(testing::Message() << c.toneBacking << "/" << c.heartBeatWav << "/" << c.level);
+        SoundRig r;
+        set(r.add(3, 3), {{fVolume, 1}, {fIntensity, 1}, {fBackingSound, 4}});
+        r.e.setToneBackingPos(c.toneBacking);
+        r.e.setHeartBeatWavPos(c.heartBeatWav);
+        r.e.setASLevel(c.level);
+        r.loopBackingWav(every, "mix_every_value.wav");
+        r.start();
+        const auto out = r.render(65536);
+        ASSERT_EQ(out.size(), every.size());
+        int exact = 0;
+        for (std::size_t i = 0; i < every.size(); ++i) {
+            const float back = static_cast<float>(every[i] * static_cast<long double>(r.e.BSWavVol));
+            const long double x = back * static_cast<long double>(r.e.BSVol) * r.e.AudioScale;
+            ASSERT_EQ(out[i], std::lrint(x)) << "frame " << i / 2 << (i % 2 ? " right" : " left");
+            exact += static_cast<long double>(static_cast<float>(x)) == x;
+        }
+        EXPECT_LT(exact, static_cast<int>(every.size())) << "some sums must not fit a float";
+    }
+}
+
 TEST(CarrierAndMix, ZeroGainSilencesEverythingAndLoudSumsSaturateWithThePeakAbove)
 {
     {
