@@ -110,10 +110,11 @@ struct EngineRig {
         e.BSVol = 0;
     }
 
-    /// Plays `samples` (left and right interleaved) as this run's looping
-    /// backing-sound wav, from a raw file in the test's temporary folder whose
-    /// data begins at byte 44. The file stays open; the next start rewinds it.
-    void loopBackingWav(const std::vector<std::int16_t>& samples, const std::string& name)
+    /// Plays `samples` (left and right interleaved) as the looping
+    /// backing-sound wav, or the tone wav, from a raw file in the test's
+    /// temporary folder whose data begins at byte 44. The reader stays open;
+    /// every start rewinds it.
+    void loopWav(const std::vector<std::int16_t>& samples, const std::string& name, bool tone = false)
     {
         const std::string path = testing::TempDir() + name;
         std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -122,8 +123,8 @@ struct EngineRig {
         std::fwrite(header, 1, sizeof header, f);
         std::fwrite(samples.data(), 2, samples.size(), f);
         std::fclose(f);
-        e.BSWavFile.open(path, 44, samples.size() * 2);
-        e.BSWavOpen = true;
+        (tone ? e.ToneWavFile : e.BSWavFile).open(path, 44, samples.size() * 2);
+        (tone ? e.ToneWavOpen : e.BSWavOpen) = true;
         std::remove(path.c_str()); // the open reader keeps the data
     }
 

@@ -519,7 +519,7 @@ TEST(CarrierAndMix, TheMixRoundsOnceFromExtendedPrecisionWithoutTheFilter)
         r.e.setToneBackingPos(c.toneBacking);
         r.e.setHeartBeatWavPos(c.heartBeatWav);
         r.e.setASLevel(c.level);
-        r.loopBackingWav(every, "mix_every_value.wav");
+        r.loopWav(every, "mix_every_value.wav");
         r.start();
         const auto out = r.render(65536);
         ASSERT_EQ(out.size(), every.size());
