@@ -41,9 +41,11 @@ struct Rig {
 
     /// Ten minutes in ten segments with beat-frequency glides and changing
     /// phase patterns, all playing the backing-sound wav (7 s of a pattern
-    /// that is not silence).
+    /// that is not silence), on the shipped wave tables and heart beat, so
+    /// that the generators and the carrier play.
     Rig()
     {
+        LoadSampleBuffers(LUMI_BIN_DIR, *samples);
         Session& s = *session;
         s.SegCount = kSegments;
         for (int i = 1; i <= kSegments; ++i) {

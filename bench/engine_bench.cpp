@@ -5,8 +5,13 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "engine/Engine.h"
 #include "engine/SampleTables.h"
@@ -38,6 +43,32 @@ struct Rig {
                     v += std::sin(2 * M_PI * h * i / kWaveLen) / h;
                 samples->WaveTables[w][i] = static_cast<std::int16_t>(std::lrint(26000 * v));
             }
+        // A thump that decays over the sample, so the heart beat is heard.
+        for (int i = 0; i < kHeartBeatLen; ++i)
+            samples->HeartBeatPcm[i] =
+                static_cast<std::int16_t>(std::lrint(20000 * std::exp(-i / 3000.0) * std::sin(2 * M_PI * 55 * i / 44100)));
+    }
+    ~Rig()
+    {
+        if (!m_wavPath.empty())
+            std::remove(m_wavPath.c_str());
+    }
+
+    /// Loops a backing-sound wav of 3 s of a stereo pattern through every run.
+    void loopBackingWav()
+    {
+        m_wavPath = (std::filesystem::temp_directory_path() / ("engine-bench-" + std::to_string(::getpid()) + ".wav"))
+                        .string();
+        std::vector<std::int16_t> data(2 * 3 * kFrameRate);
+        for (std::size_t k = 0; k < data.size(); ++k)
+            data[k] = static_cast<std::int16_t>((k * 7919) % 50000 - 25000);
+        std::FILE* f = std::fopen(m_wavPath.c_str(), "wb");
+        const char header[44] = {};
+        std::fwrite(header, 1, sizeof header, f);
+        std::fwrite(data.data(), 2, data.size(), f);
+        std::fclose(f);
+        engine->BSWavFile.open(m_wavPath, 44, data.size() * 2);
+        engine->BSWavOpen = true;
     }
 
     void start()
@@ -45,6 +76,9 @@ struct Rig {
         engine->PrepareRun(RunKind::Start);
         engine->ArmSoftStart();
     }
+
+private:
+    std::string m_wavPath;
 };
 
 /// 400 segments of 1.5 and 2.5 s cycling every tone type, with beat-frequency
@@ -80,9 +114,10 @@ void shortSegments(Rig& rig)
     RecomputeSession(s, rig.tables, *rig.params);
 }
 
-/// Segments of 1.5 and 2.5 s with the given tone types in turn, noise backing
-/// and an even balance; `ramped` cross-fades both waves at every change.
-void soundSegments(Rig& rig, std::initializer_list<int> tones, bool ramped)
+/// Segments of 1.5 and 2.5 s with the given tone types in turn, the given
+/// backing sound and an even balance; `ramped` cross-fades both waves at every
+/// change.
+void soundSegments(Rig& rig, std::initializer_list<int> tones, bool ramped, int backing = 2)
 {
     Session& s = *rig.session;
     s.SegCount = 400;
@@ -102,7 +137,9 @@ void soundSegments(Rig& rig, std::initializer_list<int> tones, bool ramped)
             r.Wave1 |= kRampFlag;
             r.Wave2 |= kRampFlag;
         }
-        r.BackingSound = 2;
+        r.BackingSound = static_cast<std::uint8_t>(backing);
+        if (backing == 5)
+            r.HBeat = static_cast<std::uint8_t>(60 + i % 30); // beats overlap at up to 98 a minute
         s.Segments[i] = r;
     }
     RecomputeSession(s, rig.tables, *rig.params);
@@ -132,11 +169,13 @@ void BM_short_segments(benchmark::State& state)
 BENCHMARK(BM_short_segments)->Name("short_segments")->Unit(benchmark::kMicrosecond);
 
 /// Everything at once: four generators with FM and extra AM, cross-fades,
-/// noise, the output filter, both depths at 100.
+/// noise (the generator runs in every frame), the looping backing-sound wav
+/// with the heart beat on top, the output filter, both depths at 100.
 void BM_worst(benchmark::State& state)
 {
     Rig rig;
-    soundSegments(rig, {18, 19, 24, 25, 26, 27}, true);
+    soundSegments(rig, {18, 19, 24, 25, 26, 27}, true, 5);
+    rig.loopBackingWav();
     rig.engine->AMDepth = 0.5f;
     rig.engine->AMBase = 0.5f;
     rig.engine->FMDepth = 1;

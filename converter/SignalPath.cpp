@@ -20,6 +20,8 @@ static_assert(std::endian::native == std::endian::little);
 namespace {
 
 using Channel = SignalPath::Channel;
+using enum SignalPath::TriggerStates;
+using enum SignalPath::LightStates;
 
 constexpr double kPi = 3.141592654; // the filter design's stored constant
 constexpr double kRate = kFrameRate;
@@ -57,7 +59,7 @@ struct BlockParams {
 /// target is its float.
 inline void startRise(Channel& ch, ext target, const BlockParams& p)
 {
-    ch.LightState = 1;
+    ch.LightState = kRising;
     ch.RampSteps = static_cast<std::int32_t>(std::lrint((target - ch.LightLevel) * p.ASRampSteps));
     ch.LightTarget = toFloat(target);
 }
@@ -95,11 +97,11 @@ inline float stepChannel(Channel& ch, float d, const BlockParams& p)
     }
 
     // the product of two floats is exact in double
-    if (ch.TriggerState == 0 && a > static_cast<double>(ch.TriggerFraction) * ch.DynMax) {
+    if (ch.TriggerState == kArmed && a > static_cast<double>(ch.TriggerFraction) * ch.DynMax) {
         const float v = a * ch.LightScale;
         if (v > ch.LightLevel && v > ch.LightTarget) {
             startRise(ch, v, p);
-            ch.TriggerState = 1;
+            ch.TriggerState = kOnDuration;
             ch.TriggerCount = 0;
             ch.TriggerPeak = a;
         }
@@ -107,10 +109,10 @@ inline float stepChannel(Channel& ch, float d, const BlockParams& p)
 
     // The count runs on from state 1 into state 2: the retrigger delay is
     // measured from the trigger.
-    if (ch.TriggerState == 1) {
+    if (ch.TriggerState == kOnDuration) {
         if (ch.TriggerCount >= p.OnDurationSamples) {
-            ch.TriggerState = 2;
-            ch.LightState = ch.LightState == 1 ? 3 : 2;
+            ch.TriggerState = kRetrigDelay;
+            ch.LightState = ch.LightState == kRising ? kRisingThenFalling : kFalling;
         } else {
             ++ch.TriggerCount;
             if (a > ch.TriggerPeak) {
@@ -118,14 +120,14 @@ inline float stepChannel(Channel& ch, float d, const BlockParams& p)
                 ch.TriggerPeak = a;
             }
         }
-    } else if (ch.TriggerState == 2) {
+    } else if (ch.TriggerState == kRetrigDelay) {
         if (ch.TriggerCount >= p.RetrigDelaySamples) {
-            ch.TriggerState = 0;
+            ch.TriggerState = kArmed;
         } else {
             ++ch.TriggerCount;
             if (static_cast<ext>(a) > 1.2L * ch.TriggerPeak) {
                 startRise(ch, static_cast<ext>(a) * ch.LightScale, p);
-                ch.TriggerState = 1;
+                ch.TriggerState = kOnDuration;
                 ch.TriggerCount = 0;
                 ch.TriggerPeak = a;
             }
@@ -133,23 +135,23 @@ inline float stepChannel(Channel& ch, float d, const BlockParams& p)
     }
 
     switch (ch.LightState) {
-    case 1:
-    case 3:
+    case kRising:
+    case kRisingThenFalling:
         if (ch.RampSteps < 1) {
-            ch.LightState = ch.LightState == 3 ? 2 : 0;
+            ch.LightState = ch.LightState == kRisingThenFalling ? kFalling : kSteady;
             ch.LightTarget = 0;
         } else {
             ch.LightLevel += p.ASRampUp;
             --ch.RampSteps;
         }
         break;
-    case 2:
+    case kFalling:
         if (ch.LightLevel > 0)
             ch.LightLevel -= p.ASRampDown;
         else
-            ch.LightState = 0;
+            ch.LightState = kSteady;
         break;
-    default:
+    case kSteady:
         break;
     }
     return y;
@@ -358,7 +360,7 @@ void SignalPath::InitVars()
     CarrierIndex = 0;
     L.LightLevel = R.LightLevel = 0;
     OutputPeak = 0;
-    L.LightState = R.LightState = 0;
+    L.LightState = R.LightState = kSteady;
     ReCompBand(kLeft);
     ReCompBand(kRight);
     ReCompLevelOfFS();
@@ -374,7 +376,7 @@ void SignalPath::InitVars()
     // Trigger, envelope and interval state from an earlier run would block the
     // first triggers or set the first renewal from another song.
     for (Channel* ch : {&L, &R}) {
-        ch->TriggerState = 0;
+        ch->TriggerState = kArmed;
         ch->TriggerCount = 0;
         ch->TriggerPeak = 0;
         ch->RampSteps = 0;

@@ -38,6 +38,21 @@ public:
 
     enum Side : int { kLeft = 0, kRight = 1 };
 
+    /// Where a channel's beat trigger stands.
+    enum TriggerStates : std::int32_t {
+        kArmed = 0,       // the next peak above the trigger fraction fires
+        kOnDuration = 1,  // the light holds; a higher peak raises it further
+        kRetrigDelay = 2, // only a peak above 1.2 x the last one fires again
+    };
+
+    /// What a channel's light envelope is doing.
+    enum LightStates : std::int32_t {
+        kSteady = 0,
+        kRising = 1,
+        kFalling = 2,
+        kRisingThenFalling = 3, // the hold ended during the rise: fall when it completes
+    };
+
     /// The fields of one channel; the path holds two, L and R.
     struct Channel {
         // band-pass coefficients and state
@@ -52,11 +67,11 @@ public:
         float LightScale = 0;     // log2(DynMax) * 0.07 / DynMax
         // trigger
         float TriggerFraction = 0.5f;  // (100 - trigger level) / 100
-        std::int32_t TriggerState = 0; // 0 armed, 1 on-duration, 2 retrigger delay
+        TriggerStates TriggerState = kArmed;
         std::int32_t TriggerCount = 0; // frames since the trigger, runs on through state 2
         float TriggerPeak = 0;         // detection value of the last (re)trigger
         // light envelope
-        std::int32_t LightState = 0; // 0 steady, 1 rising, 2 falling, 3 rising then falling
+        LightStates LightState = kSteady;
         float LightLevel = 0;        // nominally 0..1; may sit one step below 0 after a fall
         float LightTarget = 0;       // 0 when no rise runs
         std::int32_t RampSteps = 0;  // rise steps left

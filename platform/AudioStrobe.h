@@ -18,8 +18,8 @@ constexpr int kAudioStrobePresetLevel = 23;
 
 /// What an AudioStrobe level slider position (0..100) sets.
 struct AudioStrobeLevel {
-    /// Carrier amplitude at full light, as a fraction of the sine table's peak:
-    /// position / 330, so that the loudest carrier leaves room for the sound.
+    /// Carrier amplitude at full light, as a fraction of the sine table's peak.
+    /// Even the top position leaves most of the range to the sound.
     float maxLevel = 0;
     /// 1 - maxLevel: the scale of the program sound before the carrier joins.
     float programScale = 1;
