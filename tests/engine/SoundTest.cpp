@@ -105,20 +105,11 @@ TEST(BackingSound, WavPlaysBitForBitAndLoopsAcrossBuffers)
         data[2 * k] = static_cast<std::int16_t>(k * 37 % 20000 - 10000);
         data[2 * k + 1] = static_cast<std::int16_t>(-data[2 * k] / 3);
     }
-    const std::string path = testing::TempDir() + "sound_test_bs.wav";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    const char header[44] = {};
-    std::fwrite(header, 1, sizeof header, f);
-    std::fwrite(data.data(), 2, data.size(), f);
-    std::fclose(f);
-    r.e.BSWavFile.open(path, 44, data.size() * 2);
-    r.e.BSWavOpen = true;
+    r.loopWav(data, "sound_test_bs.wav");
     r.start();
     const auto out = r.render(50000); // a heart beat starts at 44112
     for (std::size_t i = 0; i < out.size(); ++i)
         ASSERT_EQ(out[i], data[i % data.size()]) << i;
-    std::remove(path.c_str());
 }
 
 TEST(BackingSound, HeartBeatsPlayWholeOnceHoldAndStartFreshInEachRun)
