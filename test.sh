@@ -25,7 +25,11 @@ run_whole_shuffled() {
     local dir=$1 program
     for program in "$dir"/tests/*_tests; do
         echo "-- $(basename "$program") whole, shuffled"
-        LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
+        # The environment ctest gives the tests (tests/CMakeLists.txt):
+        # settings inside the build tree, never the user's.
+        XDG_CONFIG_HOME=$PWD/$dir/tests/config \
+            LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
+            UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
             "$program" --gtest_shuffle --gtest_brief=1
     done
 }
