@@ -1,7 +1,11 @@
 // Speed of the spreadsheet grid over a full 2000-segment session: the cell
 // texts, a value step over every segment with a shown view on the model, and
-// a whole-session reset with one paint of the visible grid. Each has to fit
-// in half a 60 Hz frame (8 ms); times are per operation, in milliseconds.
+// a whole-session reset with one paint of the visible grid. Then the segment
+// operations at column 1 of a nearly full session, with both editors' grids
+// shown on the one model, each putting its current cell back and repainting:
+// Insert (held Ctrl+Ins repeats it), Delete, and Paste of 500 records. Each
+// has to fit in half a 60 Hz frame (8 ms); times are per operation, in
+// milliseconds.
 
 #include <benchmark/benchmark.h>
 
@@ -9,9 +13,13 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QTableView>
+#include <array>
+#include <functional>
 #include <memory>
 
+#include "engine/SegmentOps.h"
 #include "engine/ValueEdit.h"
+#include "player/EditorGrid.h"
 #include "player/PlayerModel.h"
 #include "player/SegmentGridModel.h"
 #include "tests/engine/TestTables.h"
@@ -101,11 +109,82 @@ void reset_and_paint(benchmark::State& state)
     }
 }
 
+/// Both editors' grids on one model, shown at the spreadsheet's size, their
+/// current cells well to the right of column 1 so that every edit moves them.
+std::array<std::unique_ptr<EditorGrid>, 2> twoGrids(SegmentGridModel& model)
+{
+    std::array<std::unique_ptr<EditorGrid>, 2> grids;
+    for (auto& grid : grids) {
+        grid = std::make_unique<EditorGrid>();
+        grid->setModel(&model);
+        grid->resize(640, 381);
+        grid->show();
+        grid->setCurrentCell(900, fVolume);
+    }
+    QApplication::processEvents();
+    return grids;
+}
+
+using StructuralEdit = std::function<void(SegmentGridModel&, Session&)>;
+
+/// Times `edit` with the repaint it asks for; `undo` brings the session back
+/// between runs, untimed.
+void timeStructuralEdit(benchmark::State& state, int segments, const StructuralEdit& edit, const StructuralEdit& undo)
+{
+    auto pm = fullSession();
+    Session& s = *pm->Ses;
+    s.SegCount = segments;
+    SegmentGridModel model(*pm);
+    auto grids = twoGrids(model);
+    for (auto _ : state) {
+        edit(model, s);
+        QApplication::processEvents();
+        state.PauseTiming();
+        undo(model, s);
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+const TSegRec kFill = syntheticTables().DefaultSegment;
+
+void insert_at_1_of_1999(benchmark::State& state)
+{
+    timeStructuralEdit(
+        state, kMaxSegments - 1,
+        [](SegmentGridModel& m, Session& s) { m.insertSegments(1, 1, [&] { InsertDefault(s, 1, kFill); }); },
+        [](SegmentGridModel& m, Session& s) { m.removeSegments(1, 1, [&] { DeleteRange(s, 1, 1, kFill); }); });
+}
+
+void delete_1_of_2000(benchmark::State& state)
+{
+    timeStructuralEdit(
+        state, kMaxSegments,
+        [](SegmentGridModel& m, Session& s) { m.removeSegments(1, 1, [&] { DeleteRange(s, 1, 1, kFill); }); },
+        [](SegmentGridModel& m, Session& s) { m.insertSegments(1, 1, [&] { InsertDefault(s, 1, kFill); }); });
+}
+
+void paste_500_at_1_of_1500(benchmark::State& state)
+{
+    SegmentClipboard clip;
+    clip.Count = kClipRecords;
+    clip.Records.fill(kFill);
+    timeStructuralEdit(
+        state, kMaxSegments - kClipRecords,
+        [&](SegmentGridModel& m, Session& s) { m.insertSegments(1, clip.Count, [&] { PasteAt(s, 1, clip); }); },
+        [](SegmentGridModel& m, Session& s) {
+            m.removeSegments(1, kClipRecords, [&] { DeleteRange(s, 1, kClipRecords, kFill); });
+        });
+}
+
 } // namespace
 
 BENCHMARK(cell_texts_all)->Unit(benchmark::kMillisecond);
 BENCHMARK(value_up_volume)->Unit(benchmark::kMillisecond);
 BENCHMARK(reset_and_paint)->Unit(benchmark::kMillisecond);
+BENCHMARK(insert_at_1_of_1999)->Unit(benchmark::kMillisecond);
+BENCHMARK(delete_1_of_2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(paste_500_at_1_of_1500)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

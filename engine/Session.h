@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/PcmSamples.h"
 
@@ -104,6 +105,16 @@ struct Session {
     std::string SessionName;        // at most 30 characters typed
     std::string SessionDescription; // at most 255 characters typed, CR LF breaks
     bool SesModified = false;
+};
+
+/// A whole session to install in place of the open one: what New makes and
+/// what an import reads. The records are segments 1, 2, ...; more than 2000
+/// are cut, none counts as one unset segment.
+struct SessionImage {
+    std::vector<TSegRec> Records;
+    std::string SessionName;
+    std::string SessionDescription;
+    std::string FileName; // "" for a new session
 };
 
 /// The title of a session file: the characters after the last "/" or "\",

@@ -52,6 +52,24 @@ EditorGrid::EditorGrid(QWidget* parent)
     connect(&m_autoScroll, &QTimer::timeout, this, &EditorGrid::autoScrollTick);
 }
 
+void EditorGrid::setModel(QAbstractItemModel* model)
+{
+    if (QAbstractItemModel* before = this->model())
+        disconnect(before, nullptr, this, nullptr);
+    // Before Qt's own connections: the cells are kept while Qt's selection
+    // model still has them...
+    if (model) {
+        connect(model, &QAbstractItemModel::columnsAboutToBeInserted, this, &EditorGrid::keepCells);
+        connect(model, &QAbstractItemModel::columnsAboutToBeRemoved, this, &EditorGrid::keepCells);
+    }
+    QTableView::setModel(model);
+    // ...and put back after the headers have their new section counts.
+    if (model) {
+        connect(model, &QAbstractItemModel::columnsInserted, this, &EditorGrid::restoreCells);
+        connect(model, &QAbstractItemModel::columnsRemoved, this, &EditorGrid::restoreCells);
+    }
+}
+
 int EditorGrid::currentSegment() const
 {
     const QModelIndex current = currentIndex();
@@ -110,6 +128,29 @@ void EditorGrid::setSelectionRect(const GridRect& rect)
     const int column = current.isValid() && current.column() - left > right - current.column() ? left : right;
     const int row = current.isValid() && current.row() - top > bottom - current.row() ? top : bottom;
     m_corner = model()->index(row, column);
+}
+
+void EditorGrid::keepCells()
+{
+    m_restoring = true;
+    m_keptCurrent = currentIndex().isValid();
+    m_keptSegment = currentSegment();
+    m_keptRow = currentRow();
+    m_keptSelection = selectionRect();
+}
+
+void EditorGrid::restoreCells()
+{
+    const int columns = model()->columnCount();
+    bool moved = false;
+    if (m_keptCurrent && columns > 0) {
+        const int segment = std::min(m_keptSegment, columns);
+        moved = segment != m_keptSegment;
+        selectionModel()->setCurrentIndex(model()->index(m_keptRow - 1, segment - 1), QItemSelectionModel::NoUpdate);
+        setSelectionRect(m_keptSelection);
+    }
+    m_restoring = false;
+    emit cellsRestored(moved);
 }
 
 void EditorGrid::mousePressEvent(QMouseEvent* e)

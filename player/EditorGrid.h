@@ -18,6 +18,12 @@
 /// are left to the window, so its menu shortcuts (plain Q, A, R, Del among
 /// them) are never taken by the view, also while they are disabled.
 ///
+/// Segments inserted or removed move Qt's current index and selection with
+/// the columns; the grid puts both back on their old column numbers, clamped
+/// to the new last segment, as a string grid that only changes its column
+/// count would. It does so for every view of the model, so each editor's grid
+/// keeps its own cells.
+///
 /// Cells are 1-based here: segment = column + 1, row = field. GUI thread only.
 class EditorGrid final : public QTableView {
     Q_OBJECT
@@ -28,6 +34,8 @@ public:
     static constexpr int kRowHeight = 18;
 
     explicit EditorGrid(QWidget* parent = nullptr);
+
+    void setModel(QAbstractItemModel* model) override;
 
     /// The current cell; segment 1 and row 1 while there is none.
     int currentSegment() const;
@@ -41,6 +49,18 @@ public:
     /// Selects `rect` (clipped to the grid) without moving the current cell.
     void setSelectionRect(const GridRect& rect);
 
+    /// True from the moment the model's columns start to change until the
+    /// current cell and the selection are back. The current-cell changes Qt
+    /// and the restore make meanwhile are no user's moves: the owner's
+    /// handlers ignore them entirely (no notification, no mirroring, no time
+    /// text).
+    bool restoring() const { return m_restoring; }
+
+signals:
+    /// Columns were inserted or removed and the cells are back; `currentMoved`
+    /// when the clamp to the last segment moved the current column.
+    void cellsRestored(bool currentMoved);
+
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
@@ -52,6 +72,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    void keepCells();
+    void restoreCells();
     void extendTo(const QModelIndex& corner);
     void dragTo(QPoint pos);
     void autoScrollTick();
@@ -62,4 +84,9 @@ private:
     QPoint m_dragPos;               // last drag position, viewport coordinates
     QTimer m_autoScroll{this};      // drag held beside the viewport
     QWidget* m_cornerWidget = nullptr;
+    bool m_restoring = false;
+    bool m_keptCurrent = false; // there was a current cell to put back
+    int m_keptSegment = 1;
+    int m_keptRow = 1;
+    GridRect m_keptSelection;
 };

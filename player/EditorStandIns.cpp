@@ -8,12 +8,3 @@
 
 void TForm3::ImportPsxProc() {}
 void TForm3::ImportMlpProc() {}
-
-// ---- Segment operations ------------------------------------------------------------
-
-void TForm3::Cut1Click() {}
-void TForm3::CopyProc() {}
-void TForm3::PasteProc() {}
-void TForm3::DeleteProc() {}
-void TForm3::AddNewSeg() {}
-void TForm3::InsertProc() {}

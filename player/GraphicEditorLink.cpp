@@ -15,6 +15,10 @@ void GraphicEditorLink::SyncSelectionMsg() {}
 void GraphicEditorLink::moveGrid(int, int) {}
 void GraphicEditorLink::copySelection(const GridRect&) {}
 void GraphicEditorLink::setTimeTexts(const QString&, const QString&) {}
+void GraphicEditorLink::DrawImage() {}
+void GraphicEditorLink::AddNewSegUpd() {}
+void GraphicEditorLink::resetZoom() {}
+void GraphicEditorLink::enablePaste() {}
 
 GraphicEditorLink& graphicEditor()
 {

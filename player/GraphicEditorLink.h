@@ -32,6 +32,23 @@ public:
     virtual void copySelection(const GridRect& rect);
     /// Show the two time texts under its grid.
     virtual void setTimeTexts(const QString& start, const QString& total);
+
+    // ---- After the spreadsheet's segment operations. Its grid views the same
+    // SegmentGridModel, so columns, headers and the current cell follow the
+    // model's column signals by themselves (EditorGrid); these calls are for
+    // what the graphic editor draws and enables beside its grid.
+
+    /// Segments were inserted or deleted: draw the plot again.
+    virtual void DrawImage();
+    /// Add New appended a segment (called only when it was not refused): show
+    /// it and select it.
+    virtual void AddNewSegUpd();
+    /// New after the save question was answered Yes or No: the zoom goes back
+    /// to the whole plot width, scrolled to the start, and the scroll range is
+    /// computed again.
+    virtual void resetZoom();
+    /// The first successful Copy: enable its Paste item for the rest of the run.
+    virtual void enablePaste();
 };
 
 /// The installed graphic editor, or one that does nothing.

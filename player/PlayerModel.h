@@ -6,6 +6,7 @@
 #include "engine/Engine.h"
 #include "engine/SampleTables.h"
 #include "engine/SegParams.h"
+#include "engine/SegmentOps.h"
 #include "engine/Session.h"
 #include "engine/ValueTables.h"
 #include "player/PlayerFolders.h"
@@ -21,6 +22,8 @@ struct PlayerModel {
     std::unique_ptr<Session> Ses = std::make_unique<Session>();
     std::unique_ptr<SegParams> Params = std::make_unique<SegParams>();
     std::unique_ptr<Engine> Eng = std::make_unique<Engine>(*Ses, Tables, *Params, *Samples);
+    /// The editors' segment clipboard; New and Open keep it.
+    SegmentClipboard SegClipboard;
     PlayerFolders Folders;
     std::string AppDir;       // program folder, no trailing "/"
     std::string UserWavesDir; // AppDir + "/User_Waves/"

@@ -54,7 +54,8 @@ const char kMissingWavsText[] =
     "wav file assigned.\r\nPlease assign particular wav file(s) to \"Tone Wav File\" and/or \"Backing Sound Wav "
     "File\" at the main window.";
 
-/// The session takes the file's name, and the three windows its title.
+} // namespace
+
 void nameSession(Session& ses, const std::string& fileName)
 {
     ses.SesFileName = fileName;
@@ -68,6 +69,8 @@ void nameSession(Session& ses, const std::string& fileName)
     if (Form8)
         Form8->setWindowTitle(title + QStringLiteral(" - Graphic Editor") + bracketed);
 }
+
+namespace {
 
 SessionGlobals globalsOf(const TForm1& main)
 {

@@ -632,20 +632,9 @@ void TForm1::closeEvent(QCloseEvent* e)
 
 void TForm1::FormCloseQuery(bool& CanClose)
 {
-    Session& ses = *m_model.Ses;
-    if (!ses.SesModified)
-        return;
-    const int answer = prompts().message(MsgKind::Confirmation, {},
-                                         QStringLiteral("Session has been modified. Save it before exit?"),
-                                         MsgButtons::YesNoCancel);
-    if (answer == mrNo)
-        return;
-    if (answer != mrYes || !Form3) {
-        CanClose = false;
-        return;
-    }
-    // Only a save that wrote the file may end the program.
-    CanClose = ses.SesFileName.empty() ? Form3->SaveAsProc() : Form3->SaveProc();
+    // Only a save that wrote the file may end the program after Yes.
+    if (Form3)
+        CanClose = Form3->SaveBefore(QStringLiteral("Session has been modified. Save it before exit?"));
 }
 
 void TForm1::FormClose()

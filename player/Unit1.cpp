@@ -6,7 +6,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPointer>
@@ -33,10 +32,8 @@
 #include "player/Sonavisp.h"
 #include "player/Unit10.h"
 #include "player/Unit11.h"
-#include "player/Unit2.h"
 #include "player/Unit7.h"
 #include "player/Unit8.h"
-#include "player/UserWaveLists.h"
 #include "player/WindowPlace.h"
 
 TForm3* Form3 = nullptr;
@@ -107,6 +104,13 @@ void TForm3::buildControls()
     });
     connect(m_grid, &QAbstractItemModel::modelReset, this, [this] {
         StringGrid1->setCurrentCell(std::min(m_keptSegment, m_grid->columnCount()), m_keptRow);
+    });
+    // Segments inserted or deleted leave the current cell on its column
+    // number; when that column is gone, the graphic editor and the playback
+    // start segment must follow the clamped one.
+    connect(StringGrid1, &EditorGrid::cellsRestored, this, [](bool currentMoved) {
+        if (currentMoved)
+            postSyncSelection();
     });
 
     Panel1 = new QFrame(m_client);
@@ -200,7 +204,11 @@ void TForm3::buildMenus()
     connect(Copy1, &QAction::triggered, this, &TForm3::CopyProc);
     connect(Paste1, &QAction::triggered, this, &TForm3::PasteProc);
     connect(Delete1, &QAction::triggered, this, &TForm3::DeleteProc);
-    connect(AddNew1, &QAction::triggered, this, &TForm3::AddNewSeg);
+    connect(AddNew1, &QAction::triggered, this, [this] {
+        // After a refusal there is no new segment to select there.
+        if (AddNewSeg())
+            graphicEditor().AddNewSegUpd();
+    });
     connect(Insert1, &QAction::triggered, this, &TForm3::InsertProc);
     connect(ValueUp1, &QAction::triggered, this, &TForm3::ValueUp);
     connect(ValueDown1, &QAction::triggered, this, &TForm3::ValueDown);
@@ -222,7 +230,7 @@ void TForm3::buildMenus()
 
     // Procedures and windows not built yet; each leaves this list when its
     // code is in.
-    m_unbuilt = {ImportPsx1, ImportMlp1, Cut1, Copy1, Paste1, Delete1, AddNew1, Insert1};
+    m_unbuilt = {ImportPsx1, ImportMlp1};
     for (QAction* action : {GraphicEditor1, PlaybackControl1, UserWaveEditor1, ShowWindow1})
         action->setEnabled(false);
 
@@ -242,7 +250,9 @@ void TForm3::lockCommands(bool locked)
             if (action->isSeparator() || action->menu())
                 continue;
             const bool built = std::find(m_unbuilt.begin(), m_unbuilt.end(), action) == m_unbuilt.end();
-            action->setEnabled(built && !locked);
+            // Paste has nothing to insert until the first Copy.
+            const bool usable = action != Paste1 || ClipCount() > 0;
+            action->setEnabled(built && usable && !locked);
         }
     }
 }
@@ -457,6 +467,8 @@ void TForm3::popUpSlider(int column, int row)
 
 void TForm3::StringGrid1SelectCell(int column, int row)
 {
+    if (StringGrid1->restoring())
+        return;
     postSyncSelection();
     if (!SkipSync)
         graphicEditor().moveGrid(column, row);
@@ -521,55 +533,6 @@ void TForm3::FormResize()
 }
 
 // ---- Session commands --------------------------------------------------------------------
-
-void TForm3::NewProc()
-{
-    if (!SaveBefore(QStringLiteral("Session has been modified. Save it?")))
-        return;
-    Session& ses = *m_model.Ses;
-    m_grid->resetSession([&ses] {
-        ses.Segments.fill(TSegRec{});
-        ses.SegCount = 1;
-    });
-    FillDefSeg(1);
-    setWindowTitle(editorTitle() + QStringLiteral(" - []"));
-    ses.SessionName.clear();
-    ses.SessionDescription.clear();
-    if (Form2) {
-        Form2->setSessionName({});
-        Form2->setSessionDescription({});
-    }
-    ses.SesFileName.clear();
-    if (Form1) {
-        TForm1& main = *Form1;
-        main.setWindowTitle(QString::fromLatin1(kVersionedTitle) + QStringLiteral(" - []"));
-        TForm1::SetPosition(main.TrackBar1, 10);
-        main.Label42->setText(QStringLiteral("1.0"));
-    }
-    SesTimeComp(1);
-    if (Form1) {
-        TForm1& main = *Form1;
-        main.Edit1->clear();
-        main.Edit3->clear();
-        main.ToneWavName.clear();
-        main.BSWavName.clear();
-        main.userWaves().ResetToSine();
-        TForm1::SetPosition(main.TrackBar2, 50);
-        main.TrackBar2Change();
-        TForm1::SetPosition(main.TrackBar5, 20);
-        main.TrackBar5Change();
-        TForm1::SetPosition(main.TrackBar4, 50);
-        main.TrackBar4Change();
-        TForm1::SetPosition(main.TrackBar3, 50);
-        main.TrackBar3Change();
-    }
-    m_model.recompute();
-    if (Form1) {
-        Form1->CompActSesLength();
-        Form1->FillLabels();
-    }
-    ses.SesModified = false;
-}
 
 void TForm3::Save1Click()
 {

@@ -17,6 +17,18 @@ class Settings;
 class SegmentGridModel;
 class TRepeatButton;
 struct PlayerModel;
+struct Session;
+struct SessionImage;
+
+/// How ReplaceSession installs a session. The steps every kind shares are
+/// ReplaceSession's; a kind adds or leaves out what only its caller does (an
+/// import's kind keeps the FM depth and leaves the session modified).
+enum class ReplaceKind {
+    /// Session > New: the main window's sliders back to their defaults
+    /// (AM 50, FM 20, tone/backing 50, heart beat/wav 50) and the session
+    /// unmodified.
+    New,
+};
 
 /// The spreadsheet editor: the open session as a grid, one column per segment
 /// and one row per field, with Value Up/Down, Ramp and a pop-up slider that
@@ -87,8 +99,17 @@ public:
     // ---- Session commands ---------------------------------------------------------
 
     /// A new session of one default segment, after offering to save a
-    /// modified one. Stand-in: without the graphic editor's share.
+    /// modified one; nothing changes when that is cancelled or the save fails.
+    /// When the question was asked, the graphic editor's zoom is reset
+    /// (resetZoom). The clipboard stays.
     void NewProc();
+    /// Installs a whole session in place of the open one, in both grids, the
+    /// three captions, the session properties, the main window's wav boxes,
+    /// user waves, length factor and sliders (each slider's handler runs once),
+    /// then recomputes it. `kind` says which sliders and what SesModified
+    /// ends as; the imports add their own kind. Asks nothing: the caller has
+    /// offered to save first.
+    void ReplaceSession(const SessionImage& image, ReplaceKind kind);
     /// The Save menu item: SaveProc with a file name, else SaveAsProc.
     void Save1Click();
     /// Writes the session to SesFileName (Save As without one). Before
@@ -107,14 +128,37 @@ public:
     void ImportPsxProc();
     void ImportMlpProc();
 
-    // ---- Segment operations (stand-ins until they are built) ----------------------
+    // ---- Segment operations -------------------------------------------------------
+    // Both editors' Segment menus run these. Each keeps the records, SegCount,
+    // both grids and the time texts in step, and marks the session modified
+    // (Copy and refusals excepted). An edit that would pass 2000 segments, or
+    // a Copy of more than 500, is refused with a message and changes nothing.
+    // After Insert, Delete and Paste each grid keeps its current cell and
+    // selection on their column numbers (EditorGrid); the graphic editor is
+    // told only when the current column had to move. Nothing runs while
+    // playback is locked.
 
+    /// The Cut item: CutProc.
     void Cut1Click();
-    void CopyProc();
+    /// Copy, then Delete of the same segments, only when the Copy was done:
+    /// a refused Copy deletes nothing. For both editors' Cut.
+    bool CutProc();
+    /// The selected segments into the clipboard. The first Copy enables both
+    /// editors' Paste (enablePaste) for the rest of the run.
+    bool CopyProc();
+    /// The clipboard's segments before the current column; it stays filled.
     void PasteProc();
+    /// Removes the selected segments; deleting all leaves one default segment.
     void DeleteProc();
-    void AddNewSeg();
+    /// Appends one default segment and makes it the current column (the move
+    /// is not mirrored, but it notifies the graphic editor and shows the new
+    /// segment's start time). False when refused: the menu then skips the
+    /// graphic editor's AddNewSegUpd.
+    bool AddNewSeg();
+    /// One default segment before the current column, which stays current.
     void InsertProc();
+    /// Records the clipboard holds.
+    int ClipCount() const;
 
     // ---- Controls, named as the design names them ---------------------------------
 
@@ -166,7 +210,8 @@ protected:
 private:
     void buildControls();
     void buildMenus();
-    /// Enables the Session and Segment items that are built, unless locked.
+    /// Enables the Session and Segment items that are built, unless locked;
+    /// Paste only once something was copied.
     void lockCommands(bool locked);
     /// A press anywhere on the grid: column and row 0 are the titles, -1 lies
     /// beside the cells.
@@ -191,3 +236,7 @@ private:
 
 /// Created once at start-up.
 extern TForm3* Form3;
+
+/// The session takes `fileName` ("" for a new session) and its title, and the
+/// main window and both editors show that title in their captions.
+void nameSession(Session& ses, const std::string& fileName);

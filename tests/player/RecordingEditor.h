@@ -7,7 +7,8 @@
 /// The graphic editor as the spreadsheet editor sees it: installs itself for
 /// its lifetime and logs every call, as "ChangeValue 2 12", "SyncSelectionMsg",
 /// "moveGrid 3 4", "copySelection 1 2 3 4" (left top right bottom) and
-/// "setTimeTexts <start>|<total>".
+/// "setTimeTexts <start>|<total>", and the bare names of the calls without
+/// arguments ("DrawImage", "AddNewSegUpd", "resetZoom", "enablePaste").
 struct RecordingEditor final : GraphicEditorLink {
     QStringList log;
 
@@ -25,6 +26,10 @@ struct RecordingEditor final : GraphicEditorLink {
     {
         log << "setTimeTexts " + start + "|" + total;
     }
+    void DrawImage() override { log << "DrawImage"; }
+    void AddNewSegUpd() override { log << "AddNewSegUpd"; }
+    void resetZoom() override { log << "resetZoom"; }
+    void enablePaste() override { log << "enablePaste"; }
 
 private:
     GraphicEditorLink* m_before = nullptr;

@@ -13,10 +13,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
 
 #include "../support/FailingFileCalls.h"
+#include "RecordingEditor.h"
 #include "components/AudioIO.h"
 #include "engine/SessionFile.h"
 #include "engine/TestTables.h"
@@ -343,4 +345,66 @@ TEST_F(SessionFiles, RefusedFileChangesNothing)
     form->OpenSessionWhenRun();
     EXPECT_EQ(std::tuple(ses.SesFileName, ses.SegCount, form->windowTitle()),
               std::tuple(std::string(), 1, QString("Lumisonorium SW 3.8 - []")));
+}
+
+TEST_F(SessionFiles, NewReplacesEverythingOnlyWhenTheSaveQuestionAllowsIt)
+{
+    RecordingEditor link;
+    model.SegClipboard.Count = 3;
+    const auto state = [&] {
+        return std::tuple(ses.SegCount, ses.Segments[3], ses.SesFileName, ses.SesTitle, ses.SessionName,
+                          properties->sessionName(), form->windowTitle(), form->TrackBar2->value(),
+                          form->ToneWavName, form->userWaves().currentName(3));
+    };
+    struct Case {
+        const char* name;
+        bool modified;
+        int answer;
+        std::string fileName;
+        bool replaced;
+    };
+    const Case cases[] = {
+        {"unmodified", false, 0, at("old.lsf"), true},       {"no", true, mrNo, at("old.lsf"), true},
+        {"yes, saved", true, mrYes, at("old.lsf"), true},    {"cancel", true, mrCancel, at("old.lsf"), false},
+        {"yes, save as cancelled", true, mrYes, "", false}, {"yes, write failed", true, mrYes, at("gone/x.lsf"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setSegments({3, TSegRec{.Tone = 9}});
+        nameSession(ses, c.fileName);
+        ses.SessionName = "Name";
+        properties->setSessionName("Name");
+        form->ToneWavName = put("Source_Wav/tone.wav", wavBytes());
+        form->Edit1->setText("tone.wav");
+        form->userWaves().SelectForSession(3, "Bell");
+        for (QSlider* bar : {form->TrackBar1, form->TrackBar2, form->TrackBar3, form->TrackBar4, form->TrackBar5})
+            bar->setValue(7);
+        ses.SesModified = c.modified;
+        script.shown.clear();
+        link.log.clear();
+        const auto before = state();
+        script.answers = {c.answer, mrNo}; // No: keep the wav file the segments do not use
+        editor->New1->trigger();
+        EXPECT_EQ(script.messages().value(0), c.modified ? "Session has been modified. Save it?" : QString());
+        EXPECT_EQ(model.SegClipboard.Count, 3) << "the clipboard stays";
+        EXPECT_EQ(link.log.filter("resetZoom").size(), c.replaced && c.modified) << "only after the question";
+        if (!c.replaced) {
+            EXPECT_EQ(std::tuple(state(), ses.SesModified), std::tuple(before, true));
+            continue;
+        }
+        EXPECT_EQ(std::tuple(ses.SegCount, ses.Segments[3], ses.SesModified), std::tuple(1, TSegRec{}, false));
+        EXPECT_EQ(std::tuple(ses.SesFileName, ses.SesTitle, ses.SessionName, properties->sessionName(),
+                             form->ToneWavName, form->Edit1->text()),
+                  std::tuple("", "", "", "", "", QString()));
+        EXPECT_EQ(QStringList({form->windowTitle(), editor->windowTitle(), graph->windowTitle()}).join("|"),
+                  "Lumisonorium SW 3.8 - []|Lumisonorium SW 3.8 - Spreadsheet Editor - []|"
+                  "Lumisonorium SW 3.8 - Graphic Editor - []");
+        EXPECT_EQ(std::tuple(form->TrackBar1->value(), form->Edit2->text(), form->TrackBar3->value(),
+                             model.Eng->BSWavVol),
+                  std::tuple(10, QString("1:00"), 50, 0.5f)) << "a slider's handler ran";
+        for (int n = 1; n <= 4; ++n) {
+            EXPECT_EQ(form->userWaves().currentName(n), "Sine") << n;
+            EXPECT_EQ(model.Samples->WaveTables[15 + n], model.Samples->WaveTables[1]) << "slot " << n;
+        }
+    }
 }

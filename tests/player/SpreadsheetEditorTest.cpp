@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -240,29 +241,28 @@ TEST_F(Sheet, WindowShortcutsWinOverTheFocusedGridAndStopWhileLocked)
     key(grid, Qt::Key_R, {}, "r");
     EXPECT_EQ(at(2, fVolume), 5 | kRampFlag);
 
-    // Their procedures are stand-ins yet; enabled here only to see the keys arrive.
     int triggered = 0;
-    for (QAction* action : {form->Delete1, form->AddNew1, form->Copy1}) {
-        action->setEnabled(true);
+    for (QAction* action : {form->Delete1, form->AddNew1, form->Copy1})
         QObject::connect(action, &QAction::triggered, [&] { ++triggered; });
-    }
     key(grid, Qt::Key_Delete);
     key(grid, Qt::Key_A, Qt::ControlModifier, "\x01");
     key(grid, Qt::Key_C, Qt::ControlModifier, "\x03");
     EXPECT_EQ(triggered, 3);
-    EXPECT_EQ(grid->selectionRect(), (GridRect{2, fVolume, 2, fVolume})) << "the view did not select all";
+    EXPECT_EQ(grid->selectionRect(), (GridRect{6, fVolume, 6, fVolume})) << "Add New's; the view selected not all";
 
+    const auto before = ses.Segments;
     playing(true);
     key(grid, Qt::Key_Q, {}, "q");
     key(grid, Qt::Key_R, {}, "r");
     key(grid, Qt::Key_A, Qt::ControlModifier, "\x01");
     key(grid, Qt::Key_Delete);
-    EXPECT_EQ(at(2, fVolume), 5 | kRampFlag);
+    EXPECT_EQ(ses.Segments, before);
     EXPECT_EQ(triggered, 3);
-    EXPECT_EQ(grid->selectionRect(), (GridRect{2, fVolume, 2, fVolume}));
+    EXPECT_EQ(grid->selectionRect(), (GridRect{6, fVolume, 6, fVolume}));
     playing(false);
     EXPECT_TRUE(form->ValueUp1->isEnabled());
-    EXPECT_FALSE(form->Paste1->isEnabled()) << "unlocking enables only what is built";
+    EXPECT_TRUE(form->Paste1->isEnabled()) << "copied before the lock";
+    EXPECT_FALSE(form->ImportPsx1->isEnabled()) << "unlocking enables only what is built";
 }
 
 TEST_F(Sheet, TimeTextsFollowTimeEditsAndEngineValuesWaitForDeactivation)
@@ -395,4 +395,89 @@ TEST_F(Sheet, MainWindowOpensTheEditorAndShowsEditsAfterDeactivation)
     EXPECT_EQ(main.Edit2->text(), "6:00");
     form->recomputeAfterEdit();
     EXPECT_EQ(main.Edit2->text(), "5:02");
+}
+
+TEST_F(Sheet, SegmentOperationsKeepBothGridsCountsTextsAndCellColumns)
+{
+    EditorGrid second; // the graphic editor's grid on the same model
+    second.setModel(&form->gridModel());
+    ScriptedPrompts script;
+    struct Case {
+        const char* name;
+        int segments, from, to; // selected on the Volume row: the current cell is `from`
+        QAction* item;
+        int count, left, right; // the selection afterwards; its left is the current column
+        int posts;
+        QString start;
+        QStringList calls;      // to the graphic editor, besides selection and time texts
+        QString refusal = {};
+    };
+    const QString first = "Segment 1 start time: 0:00.0";
+    const QString full = "A session holds at most 2000 segments.";
+    const QString tooMany = "At most 500 segments can be copied at once.";
+    const Case cases[] = {
+        {"insert", 6, 3, 3, form->Insert1, 7, 3, 3, 0, "Segment 3 start time: 2:00.0", {"DrawImage"}},
+        {"delete middle", 6, 2, 3, form->Delete1, 4, 2, 3, 0, first, {"DrawImage"}},
+        {"delete tail", 6, 5, 6, form->Delete1, 4, 4, 4, 1, first, {"DrawImage"}},
+        {"delete all", 6, 6, 1, form->Delete1, 1, 1, 1, 1, first, {"DrawImage"}},
+        {"cut", 6, 2, 3, form->Cut1, 4, 2, 3, 0, first, {"enablePaste", "DrawImage"}},
+        {"paste", 6, 4, 4, form->Paste1, 8, 4, 4, 0, "Segment 4 start time: 3:00.0", {}},
+        {"add new", 6, 2, 2, form->AddNew1, 7, 7, 7, 1, "Segment 7 start time: 6:00.0", {"AddNewSegUpd"}},
+        {"cut of 501", 501, 1, 501, form->Cut1, 501, 1, 501, 0, first, {}, tooMany},
+        {"paste onto 1999", 1999, 1, 1, form->Paste1, 1999, 1, 1, 0, first, {}, full},
+        {"add new to 2000", 2000, 1, 1, form->AddNew1, 2000, 1, 1, 0, first, {}, full},
+        {"insert into 2000", 2000, 1, 1, form->Insert1, 2000, 1, 1, 0, first, {}, full},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setSegments(c.segments);
+        CopyRange(ses, 1, 2, pm.SegClipboard);
+        grid->setCurrentCell(c.from, fVolume);
+        grid->setSelectionRect({c.from, fVolume, c.to, fVolume});
+        second.setCurrentCell(c.from, fTone);
+        spinEvents(1);
+        ses.SesModified = false;
+        editor.log.clear();
+        script.shown.clear();
+        c.item->setEnabled(true);
+        c.item->trigger();
+        spinEvents(1);
+        EXPECT_EQ(script.messages(), c.refusal.isEmpty() ? QStringList() : QStringList{c.refusal});
+        EXPECT_EQ(std::tuple(ses.SegCount, grid->horizontalHeader()->count(), second.horizontalHeader()->count()),
+                  std::tuple(c.count, c.count, c.count));
+        EXPECT_EQ(grid->model()->headerData(c.count - 1, Qt::Horizontal).toString(), QString::number(c.count));
+        EXPECT_EQ(grid->selectionRect(), (GridRect{c.left, fVolume, c.right, fVolume}));
+        EXPECT_EQ(second.currentSegment(), c.item == form->AddNew1 ? c.from : c.left) << "its own column";
+        EXPECT_EQ(logged("SyncSelectionMsg"), c.posts);
+        EXPECT_EQ(editor.log.filter(QRegularExpression("^(DrawImage|AddNewSegUpd|enablePaste|moveGrid)")), c.calls);
+        EXPECT_EQ(std::tuple(form->StaticText1->text(), form->StaticText2->text(), ses.SesModified),
+                  std::tuple(c.start, QString("Session total time: %1:00.0").arg(c.count), c.refusal.isEmpty()));
+    }
+}
+
+TEST_F(Sheet, PasteWaitsForTheFirstCopyAndStaysThroughLocksNewAndOpen)
+{
+    ScriptedPrompts script;
+    const auto pasteLockedAndAfter = [&] {
+        playing(true);
+        const bool locked = form->Paste1->isEnabled();
+        playing(false);
+        return std::pair(locked, form->Paste1->isEnabled());
+    };
+    EXPECT_EQ(pasteLockedAndAfter(), std::pair(false, false)) << "before any copy";
+    setSegments(501);
+    grid->setCurrentCell(1, fVolume);
+    grid->setSelectionRect({1, fVolume, 501, fVolume});
+    form->Copy1->trigger();
+    EXPECT_EQ(pasteLockedAndAfter(), std::pair(false, false)) << "after a refused copy";
+    grid->setSelectionRect({1, fVolume, 500, fVolume});
+    form->Copy1->trigger();
+    EXPECT_EQ(std::tuple(form->ClipCount(), ses.SesModified), std::tuple(500, false));
+    EXPECT_EQ(pasteLockedAndAfter(), std::pair(false, true));
+    QTemporaryDir dir;
+    ses.SesFileName = dir.filePath("s.lsf").toStdString();
+    ASSERT_TRUE(form->SaveProc());
+    form->NewProc();
+    ASSERT_TRUE(main->OpenSessionDirectly(dir.filePath("s.lsf").toStdString()));
+    EXPECT_EQ(std::tuple(form->ClipCount(), form->Paste1->isEnabled()), std::tuple(500, true));
 }
