@@ -53,3 +53,20 @@ TEST(Win1252, QStringBoundary)
     EXPECT_FALSE(fitsWin1252(QString::fromUtf8("\U0001F600")));
     EXPECT_TRUE(fitsWin1252(QString::fromUtf8("\u00FF\u0178")));
 }
+
+TEST(Win1252, Utf8BytePair)
+{
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all += static_cast<char>(b);
+    EXPECT_EQ(utf8ToWin1252(win1252ToUtf8(all)), all);
+    EXPECT_EQ(win1252ToUtf8("\x80\x81\x9F\xE9"), "\u20AC\u0081\u0178\u00E9");
+    EXPECT_EQ(utf8ToWin1252("\u2013 \u0152"), "\x96 \x8C");
+    for (const char* refused : {"\u0100", "\U0001F600", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF",
+                                "a\x80"}) {
+        SCOPED_TRACE(refused);
+        EXPECT_EQ(utf8ToWin1252(refused), std::nullopt);
+    }
+    EXPECT_TRUE(isUtf8("\u0100\U0001F600"));
+    EXPECT_FALSE(isUtf8("\xE2\x82"));
+}
