@@ -11,6 +11,7 @@
 
 #include "../support/FailingFileCalls.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileOps.h"
 #include "platform/IoError.h"
 
 namespace fs = std::filesystem;
@@ -116,4 +117,29 @@ TEST_F(Files, LongNamesLinksAndRefusalsBeforeAnythingIsCreated)
         }));
         EXPECT_EQ(count(), before);
     }
+}
+
+TEST_F(Files, EntryKindsFreeSpaceAndExactReads)
+{
+    put("file", "0123456789");
+    fs::create_directory(dir / "folder");
+    fs::create_symlink(dir / "nowhere", dir / "link");
+    ::mkfifo((dir / "fifo").c_str(), 0600);
+    const std::pair<const char*, EntryKind> kinds[] = {
+        {"file", EntryKind::Regular}, {"folder", EntryKind::Directory}, {"link", EntryKind::Symlink},
+        {"fifo", EntryKind::Other},   {"missing", EntryKind::Missing},  {"file/below", EntryKind::Missing}};
+    for (const auto& [name, kind] : kinds)
+        EXPECT_EQ(entryKind((dir / name).string()), kind) << name;
+
+    // A folder still to be made counts on its nearest existing ancestor.
+    EXPECT_GT(freeSpace().available(dir.string()), 0);
+    EXPECT_GT(freeSpace().available((dir / "not/yet").string()), 0);
+    EXPECT_THROW(InputFile((dir / "fifo").string()), IoError); // refused at once, never blocks
+
+    InputFile in((dir / "file").string());
+    char got[16] = {};
+    in.read(got, 4);
+    in.readAt(8, got + 4, 2); // leaves the position of read() alone
+    EXPECT_EQ(std::string(got, 6), "012389");
+    EXPECT_THROW(in.read(got, 7), IoError); // 6 bytes are left
 }
