@@ -159,9 +159,10 @@ public:
     /// The header exports are written with (sizes 0 until a write patches them).
     WavHeader OutWavHdr{};
 
-    // ---- Interchange files (stand-ins until they are built) ------------------------
+    // ---- Interchange files ----------------------------------------------------------------
 
     void ImportLNFFile();
+    /// "&Export session as LNF file" (LnfExport.cpp).
     void ExportLNFFile();
 
     // ---- Wave output and engine host -------------------------------------------------

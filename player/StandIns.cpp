@@ -8,4 +8,3 @@
 // ---- Interchange files ---------------------------------------------------------------
 
 void TForm1::ImportLNFFile() {}
-void TForm1::ExportLNFFile() {}
