@@ -12,5 +12,7 @@ void LoadSampleBuffers(const std::string& folder, SampleTables& samples)
 {
     for (int t = 0; t < kBuiltInWaves; ++t)
         readPcmSamples(joinPath(folder, kBuiltInWaveFiles[t]), samples.WaveTables[t + 1].data(), kWaveLen);
+    for (int t = 1; t <= kBuiltInWaves; ++t)
+        samples.LoadedWaves[t] = samples.WaveTables[t];
     readPcmSamples(joinPath(folder, kHeartBeatFile), samples.HeartBeatPcm.data(), kHeartBeatLen);
 }

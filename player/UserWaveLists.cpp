@@ -148,6 +148,15 @@ void UserWaveLists::ResetToSine()
     }
 }
 
+bool UserWaveLists::holdsName(const std::string& name) const
+{
+    const QComboBox* combo = box(1);
+    for (int i = 0; combo && i < combo->count(); ++i)
+        if (sameUserWaveName(nameAt(combo, i), name))
+            return true;
+    return false;
+}
+
 void UserWaveLists::AddUserWave(const std::string& name)
 {
     if (name.empty())

@@ -54,6 +54,9 @@ public:
     /// Selects "Sine" in all four lists and copies wave table 1 into all four
     /// slots, so that lists and slots agree.
     void ResetToSine();
+    /// Whether the lists hold an entry equal to `name` without regard to case
+    /// ("Sine" included).
+    bool holdsName(const std::string& name) const;
     /// Adds a wave name to all four lists at its sorted place, unless they
     /// hold it already. For a user wave file written after SearchPcmDir.
     void AddUserWave(const std::string& name);
