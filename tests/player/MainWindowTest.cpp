@@ -40,7 +40,7 @@ namespace {
 // One main window on synthetic tables, with the spreadsheet editor (whose New
 // it uses) and the properties dialog; the session is a new one.
 struct MainWindow : ::testing::Test {
-    PrivateSettings settings; // closing the window writes them
+    PrivateSettings settings; // first: closing the window writes them
     ScriptedPrompts script;
     PlayerModel model;
     std::unique_ptr<TForm1> form;

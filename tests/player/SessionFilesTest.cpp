@@ -34,6 +34,7 @@
 #include "player/Unit4.h"
 #include "player/Unit8.h"
 #include "player/UserWaveLists.h"
+#include "support/PrivateSettings.h"
 
 namespace fs = std::filesystem;
 
@@ -56,6 +57,7 @@ std::string slurp(const fs::path& p)
 // The windows a session reaches, on synthetic tables, with folders below the
 // test's own; the user-wave folder holds "Bell" and an unreadable "Short".
 struct SessionFiles : ::testing::Test {
+    PrivateSettings settings; // first: before any window reads them
     ScriptedPrompts script;
     PlayerModel model;
     Session& ses = *model.Ses;

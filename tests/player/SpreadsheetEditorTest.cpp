@@ -24,6 +24,7 @@
 #include "player/SegmentGridModel.h"
 #include "player/Sonavisp.h"
 #include "player/Unit1.h"
+#include "support/PrivateSettings.h"
 #include "support/QtApp.h"
 
 void PrintTo(const GridRect& r, std::ostream* os)
@@ -51,6 +52,7 @@ void key(QWidget* w, int k, Qt::KeyboardModifiers mods = {}, const QString& text
 // The editor, shown and active, on six default segments; the graphic editor
 // is a recording fake.
 struct Sheet : testing::Test {
+    PrivateSettings settings; // first: before any window reads them
     RecordingEditor editor;
     PlayerModel pm;
     Session& ses = *pm.Ses;

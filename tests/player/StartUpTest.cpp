@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -38,7 +39,7 @@ namespace {
 // A program folder holding the shipped data files, and a launch folder beside
 // it; the current folder is put back afterwards. Settings start empty.
 struct StartUp : ::testing::Test {
-    PrivateSettings settings;
+    PrivateSettings settings; // first: before any window reads them
     fs::path root = fs::temp_directory_path() /
                     ("lumi-start-" + std::to_string(::getpid()) + "-" +
                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -225,4 +226,24 @@ TEST_F(StartUp, SettingsComeBackAfterExitAndAreWrittenBackAsRead)
     });
     ASSERT_EQ(startUp(launchWith()), 0);
     EXPECT_EQ(written(), first);
+}
+
+TEST_F(StartUp, WindowsReadThePrivateSettingsNeverTheUsers)
+{
+    const QString users = QDir::homePath() + "/.config/Halcyon-Labs/Lumisonorium SW.conf";
+    for (const int width : {0, 700}) {
+        SCOPED_TRACE(width);
+        PrivateSettings fresh;
+        ASSERT_NE(fresh.file(), users);
+        ASSERT_TRUE(fresh.file().startsWith(fresh.folder()));
+        if (width)
+            Settings(fresh.file()).writeInteger("F3w", width);
+        int shown = 0;
+        QTimer::singleShot(0, [&] {
+            shown = Form3->width();
+            Form1->close();
+        });
+        EXPECT_EQ(startUp(launchWith()), 0);
+        EXPECT_EQ(shown, width ? width : 640) << "a fresh folder holds no settings";
+    }
 }

@@ -26,6 +26,7 @@
 #include "player/Unit1.h"
 #include "player/Unit4.h"
 #include "player/Unit7.h"
+#include "support/PrivateSettings.h"
 
 namespace fs = std::filesystem;
 
@@ -37,6 +38,7 @@ constexpr std::int64_t kSec = 44100;
 // one 60 s segment, without start delay or soft end unless a test sets them.
 // Buffers complete only when a test says so.
 struct Transport : ::testing::Test {
+    PrivateSettings settings; // first: before any window reads them
     FakeWaveOutBackend fake;
     ScriptedPrompts script;
     PlayerModel model;

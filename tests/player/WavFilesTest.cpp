@@ -31,6 +31,7 @@
 #include "player/Unit1.h"
 #include "player/Unit4.h"
 #include "player/Unit8.h"
+#include "support/PrivateSettings.h"
 
 namespace fs = std::filesystem;
 
@@ -64,6 +65,7 @@ std::string slurp(const fs::path& p)
 // The main window with both editors, the options dialog (folders below the
 // test's own folder) and the progress dialog, on synthetic tables.
 struct WavWindow : ::testing::Test {
+    PrivateSettings settings; // first: before any window reads them
     ScriptedPrompts script;
     PlayerModel model;
     Engine& eng = *model.Eng;

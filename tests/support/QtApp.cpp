@@ -7,6 +7,9 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
+
+#include "PrivateSettings.h"
 
 namespace {
 
@@ -17,15 +20,22 @@ public:
         // Headless also when the binary is run by hand.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Whatever the developer's own settings hold cannot change a result.
+        m_settings.emplace();
         m_app = std::make_unique<QApplication>(m_argc, m_argv);
         drainAfterEachTest();
     }
-    void TearDown() override { m_app.reset(); }
+    void TearDown() override
+    {
+        m_app.reset();
+        m_settings.reset();
+    }
 
 private:
     int m_argc = 1;
     char m_name[8] = "tests";
     char* m_argv[2] = {m_name, nullptr};
+    std::optional<PrivateSettings> m_settings;
     std::unique_ptr<QApplication> m_app;
 };
 

@@ -3,7 +3,8 @@
 #include <functional>
 
 // Linking QtApp.cpp into a test binary gives it a QApplication for all its
-// tests (headless under QT_QPA_PLATFORM=offscreen).
+// tests (headless under QT_QPA_PLATFORM=offscreen), and settings in a private
+// folder of the binary's own (PrivateSettings.h).
 
 /// Runs the event loop for about `ms` milliseconds.
 void spinEvents(int ms);
