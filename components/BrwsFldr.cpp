@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -143,6 +144,13 @@ FolderDialog::FolderDialog(TBrowseForFolder& owner, QWidget* parent)
 
     connect(m_tree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &FolderDialog::onSelectionChanged);
+    // Rows arrive and get sorted in the background, moving the preselected
+    // folder after it was scrolled to: it is kept in view until the user
+    // scrolls or chooses.
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &FolderDialog::keepSelectionInView);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &FolderDialog::keepSelectionInView);
+    for (QScrollBar* bar : {m_tree->verticalScrollBar(), m_tree->horizontalScrollBar()})
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this] { m_followSelection = false; });
     connect(m_model, &QFileSystemModel::directoryLoaded, this, &FolderDialog::onDirectoryLoaded);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -198,9 +206,23 @@ void FolderDialog::applyPending()
     m_selecting = true;
     m_tree->setCurrentIndex(index); // the view selects the whole row, as a click does
     m_selecting = false;
-    m_tree->scrollTo(index);
+    m_followSelection = true;
+    keepSelectionInView();
     if (m_pending == QLatin1String("/"))
         m_pending.clear();
+}
+
+void FolderDialog::keepSelectionInView()
+{
+    if (m_followSelection && m_tree->currentIndex().isValid())
+        m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::PositionAtCenter);
+}
+
+void FolderDialog::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    // Only now has the tree its real height to centre the folder in.
+    keepSelectionInView();
 }
 
 void FolderDialog::onDirectoryLoaded(const QString& dir)
@@ -231,8 +253,10 @@ void FolderDialog::onPathEdited(const QString& text)
 
 void FolderDialog::onSelectionChanged()
 {
-    if (!m_selecting)
+    if (!m_selecting) {
         m_pending.clear(); // the user's choice wins over a preselection still loading
+        m_followSelection = false;
+    }
     const QString path = selectedPath();
     bool enableOk = isFolder(path);
     m_owner.selectionChanged(this, path, enableOk);

@@ -57,7 +57,8 @@ private:
 };
 
 /// The chooser's window: a folder tree from "/" over a file-system model that
-/// loads in the background. Usable without exec(): initialize(), then select
+/// loads in the background; the preselected folder opens expanded to,
+/// selected and in view. Usable without exec(): initialize(), then select
 /// and read the OK state.
 class FolderDialog final : public QDialog {
     Q_OBJECT
@@ -82,7 +83,11 @@ public:
 
     int exec() override;
 
+protected:
+    void showEvent(QShowEvent* e) override;
+
 private:
+    void keepSelectionInView();
     void onSelectionChanged();
     void onDirectoryLoaded(const QString& dir);
     void onPathEdited(const QString& text);
@@ -98,5 +103,6 @@ private:
     QPushButton* m_cancel = nullptr;
     QString m_pending;       // folder still to be selected when its parent has loaded
     bool m_selecting = false; // selection made from code, not by the user
+    bool m_followSelection = false; // the preselection stays in view while rows load
     bool m_initialized = false;
 };

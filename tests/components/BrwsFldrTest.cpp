@@ -70,6 +70,22 @@ TEST_F(FolderChooser, PreselectsThePathWithOrWithoutTrailingSlash)
     }
 }
 
+TEST_F(FolderChooser, PreselectedFolderIsInViewOnceOpenWhileRowsKeepLoading)
+{
+    // Rows ahead of it in the tree: a sorted load must not push it out of view.
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(QDir(root).mkpath(QStringLiteral("alpha/a%1").arg(i, 2, 10, QLatin1Char('0'))));
+    TBrowseForFolder chooser;
+    chooser.Path = root + "/alpha/beta";
+    FolderDialog dialog(chooser);
+    dialog.initialize();
+    dialog.show();
+    ASSERT_TRUE(selects(dialog, root + "/alpha/beta"));
+    spinEvents(300);
+    const QTreeView* tree = dialog.tree();
+    EXPECT_TRUE(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())));
+}
+
 TEST_F(FolderChooser, EmptyMissingOrFilePathSelectsNothing)
 {
     for (const QString& given : {QString(), root + "/missing", root + "/notes.txt"}) {
