@@ -1,8 +1,33 @@
 #include "DialogKit.h"
 
+#include <QAction>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QScreen>
 #include <QWidget>
+
+namespace {
+
+class MenuKeysFirst final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() != QEvent::ShortcutOverride || !watched->isWidgetType())
+            return false;
+        const QKeySequence pressed(static_cast<QKeyEvent*>(e)->keyCombination());
+        const QWidget* window = static_cast<QWidget*>(watched)->window();
+        for (const QAction* action : window->findChildren<QAction*>())
+            if (action->isEnabled() && action->shortcuts().contains(pressed))
+                return true; // the override stays unaccepted: the shortcut runs
+        return false;
+    }
+};
+
+} // namespace
 
 void setPixelFont(QWidget* widget, int pixels, bool bold, const QString& family)
 {
@@ -14,6 +39,15 @@ void setPixelFont(QWidget* widget, int pixels, bool bold, const QString& family)
     widget->setFont(font);
 }
 
+void shrinkToFit(QLabel* label, int smallest)
+{
+    QFont font = label->font();
+    const int room = label->contentsRect().width() - 2 * label->margin();
+    while (font.pixelSize() > smallest && QFontMetrics(font).horizontalAdvance(label->text()) > room)
+        font.setPixelSize(font.pixelSize() - 1);
+    label->setFont(font);
+}
+
 void centreOnScreen(QWidget* window)
 {
     QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
@@ -23,6 +57,11 @@ void centreOnScreen(QWidget* window)
     QRect frame = window->frameGeometry();
     frame.moveCenter(area.center());
     window->move(frame.topLeft());
+}
+
+void yieldKeysToMenus(QWidget* box)
+{
+    box->installEventFilter(new MenuKeysFirst(box));
 }
 
 void showWindow(QWidget* window)

@@ -2,14 +2,25 @@
 
 #include <QString>
 
+class QLabel;
 class QWidget;
 
 /// Gives the widget (and the children that inherit it) a font of this pixel
 /// size; an empty family keeps the current one.
 void setPixelFont(QWidget* widget, int pixels, bool bold = false, const QString& family = {});
 
+/// Makes the label's pixel font smaller, down to `smallest` pixels, until its
+/// text fits its width.
+void shrinkToFit(QLabel* label, int smallest = 8);
+
 /// Moves a window so that its frame is centred on its screen's available area.
 void centreOnScreen(QWidget* window);
+
+/// Lets every key that an enabled action of the box's window has as its
+/// shortcut reach that action, where the box would take it as an editing key
+/// (a line edit takes Ctrl+E, Ctrl+A and more). For read-only boxes, whose
+/// editing keys matter less than the window's menus.
+void yieldKeysToMenus(QWidget* box);
 
 /// Shows a window (null: nothing), brings it to the front and activates it.
 void showWindow(QWidget* window);

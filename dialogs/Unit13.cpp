@@ -18,6 +18,12 @@ static void loadResources()
     Q_INIT_RESOURCE(dialogs);
 }
 
+QIcon programIcon()
+{
+    loadResources();
+    return QIcon(QStringLiteral(":/dialogs/AboutPicture.png"));
+}
+
 TForm13::TForm13()
     : QDialog(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint)
 {
@@ -36,6 +42,8 @@ TForm13::TForm13()
     Label1->setObjectName(QStringLiteral("Label1"));
     setPixelFont(Label1, 24, true, QStringLiteral("Arial"));
     Label1->setGeometry(56, 6, 236, 30);
+    // Where the face falls back to a wider one the name must still show whole.
+    shrinkToFit(Label1);
 
     Label2 = new QLabel(QLatin1String(kVersionText), this);
     Label2->setObjectName(QStringLiteral("Label2"));

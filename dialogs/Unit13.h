@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
 
 class QFrame;
 class QLabel;
@@ -20,6 +21,9 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
 };
+
+/// The About picture, which both programs also show as their window icon.
+QIcon programIcon();
 
 /// Created once at start-up by each program.
 extern TForm13* Form13;

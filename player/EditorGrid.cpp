@@ -39,7 +39,7 @@ EditorGrid::EditorGrid(QWidget* parent)
     side->setSectionResizeMode(QHeaderView::Fixed);
     side->setMinimumSectionSize(1);
     side->setDefaultSectionSize(kRowHeight);
-    side->setFixedWidth(kTitleWidth);
+    fitTitleColumn();
     side->setSectionsClickable(false);
     side->setHighlightSections(false);
     side->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -68,6 +68,26 @@ void EditorGrid::setModel(QAbstractItemModel* model)
         connect(model, &QAbstractItemModel::columnsInserted, this, &EditorGrid::restoreCells);
         connect(model, &QAbstractItemModel::columnsRemoved, this, &EditorGrid::restoreCells);
     }
+}
+
+void EditorGrid::fitTitleColumn()
+{
+    QHeaderView* side = verticalHeader();
+    QStyleOptionHeader option;
+    option.initFrom(side);
+    int width = kTitleWidth;
+    for (int row = 0; row <= kFieldCount; ++row) {
+        option.text = QString::fromLatin1(RowTitle(row));
+        width = std::max(width, side->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, {}, side).width());
+    }
+    side->setFixedWidth(width);
+}
+
+void EditorGrid::changeEvent(QEvent* e)
+{
+    QTableView::changeEvent(e);
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange)
+        fitTitleColumn();
 }
 
 int EditorGrid::currentSegment() const

@@ -7,7 +7,8 @@
 #include "player/GraphicEditorLink.h"
 
 /// The editors' segment grid: a view on SegmentGridModel with the layout of a
-/// fixed string grid (row titles 80 px, columns 60 px, rows and header 18 px,
+/// fixed string grid (row titles 80 px, or as wide as the font makes the
+/// longest title, columns 60 px, rows and header 18 px,
 /// "Seg. No." in the corner, no vertical scroll bar, horizontal scrolling per
 /// column) and its selection: one rectangle whose fixed corner is the current
 /// cell. A press, click or plain arrow key moves the current cell and selects
@@ -62,6 +63,7 @@ signals:
     void cellsRestored(bool currentMoved);
 
 protected:
+    void changeEvent(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -74,6 +76,9 @@ protected:
 private:
     void keepCells();
     void restoreCells();
+    /// The title column as wide as the widest row title (the corner's
+    /// included) needs with the current font; at least kTitleWidth.
+    void fitTitleColumn();
     void extendTo(const QModelIndex& corner);
     void dragTo(QPoint pos);
     void autoScrollTick();

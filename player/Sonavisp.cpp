@@ -20,6 +20,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
@@ -102,7 +103,24 @@ QLineEdit* readOnlyEdit(QWidget* parent, const char* name)
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
     edit->setReadOnly(true);
+    // Out of the tab chain, and clicked into it still leaves the menus their
+    // keys: a line edit takes Ctrl+E as "end of line".
+    edit->setFocusPolicy(Qt::ClickFocus);
+    yieldKeysToMenus(edit);
     return edit;
+}
+
+/// The status grid's title column: the design's 80 pixels, or more where the
+/// font makes a title longer, so that every title shows whole.
+int statusTitleWidth(const QTableView* grid)
+{
+    // The item delegate keeps this margin on either side of a cell's text.
+    const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+    const QFontMetrics metrics(grid->font());
+    int width = 80;
+    for (const char* title : kGridTitles)
+        width = std::max(width, metrics.horizontalAdvance(QLatin1String(title)) + 2 * margin + 1);
+    return width;
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& bounds)
@@ -110,6 +128,18 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
     b->setGeometry(bounds);
+    return b;
+}
+
+/// A button that shows a picture only; `action` says in words what it does.
+QPushButton* glyphButton(QWidget* parent, const char* name, const QIcon& glyph, const QString& action,
+                         const QRect& bounds)
+{
+    QPushButton* b = button(parent, name, QString(), bounds);
+    b->setIcon(glyph);
+    b->setIconSize({20, 20});
+    b->setToolTip(action);
+    b->setAccessibleName(action);
     return b;
 }
 
@@ -188,7 +218,6 @@ void TForm1::buildControls()
 {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
-    client->setFixedSize(kClientWidth, kClientHeight);
     setPixelFont(client, 12);
     setCentralWidget(client);
 
@@ -253,19 +282,21 @@ void TForm1::buildControls()
     StringGrid1->horizontalHeader()->setMinimumSectionSize(1);
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->horizontalHeader()->setDefaultSectionSize(60);
-    StringGrid1->setColumnWidth(0, 80);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // The current cell lies in the hidden third column: the view must not
     // scroll to it.
     StringGrid1->setAutoScroll(false);
-    // The titles must fit the 80-pixel column whole.
     setPixelFont(StringGrid1, 10, false, QStringLiteral("Arial"));
     StringGrid1->setTextElideMode(Qt::ElideNone);
     StringGrid1->setWordWrap(false);
+    const int titleWidth = statusTitleWidth(StringGrid1);
+    StringGrid1->setColumnWidth(0, titleWidth);
     // Only the title and value columns show; the third lies outside the view.
+    // A wider title column widens the window by as much.
     const int frame = 2 * StringGrid1->frameWidth();
-    StringGrid1->setGeometry(401, 8, 80 + 60 + frame, StatusGridModel::kRows * kGridRowHeight + frame);
+    StringGrid1->setGeometry(401, 8, titleWidth + 60 + frame, StatusGridModel::kRows * kGridRowHeight + frame);
+    client->setFixedSize(kClientWidth + titleWidth - 80, kClientHeight);
     StringGrid1->setEnabled(false);
     // A disabled string grid still shows its texts in full colour.
     QPalette grid = StringGrid1->palette();
@@ -273,14 +304,13 @@ void TForm1::buildControls()
         grid.setColor(QPalette::Disabled, role, grid.color(QPalette::Active, role));
     StringGrid1->setPalette(grid);
 
-    BitBtn3 = button(client, "BitBtn3", QString(), {401, 326, 36, 36});
-    BitBtn3->setIcon(pauseGlyph());
-    BitBtn3->setIconSize({20, 20});
+    BitBtn3 = glyphButton(client, "BitBtn3", pauseGlyph(), QStringLiteral("Pause"), {401, 326, 36, 36});
     Button1 = button(client, "Button1", QStringLiteral("Start"), {441, 326, 64, 36});
     Button1->setDefault(true);
-    BitBtn1 = button(client, "BitBtn1", QString(), {509, 326, 36, 36});
-    BitBtn1->setIcon(recordGlyph());
-    BitBtn1->setIconSize({20, 20});
+    // The window opens with the focus on its default button, where Enter
+    // starts and every menu key reaches the menus.
+    Button1->setFocus();
+    BitBtn1 = glyphButton(client, "BitBtn1", recordGlyph(), QStringLiteral("Export to wav file"), {509, 326, 36, 36});
     Label13 = label(client, "Label13", QStringLiteral("Amp."), 401, 364, 144);
     Label13->hide();
 
@@ -439,7 +469,7 @@ bool TForm1::FormCreate(const LaunchInfo& launch)
         return false;
     }
 
-    StringGrid1->setColumnWidth(0, 80);
+    StringGrid1->setColumnWidth(0, statusTitleWidth(StringGrid1));
     FillGridVars();
     FillWaveHeader();
     m_model.UserWavesDir = appDir + "/User_Waves/";

@@ -68,6 +68,8 @@ LaunchInfo LaunchInfo::current()
 int startUp(const LaunchInfo& launch)
 {
     QApplication::setQuitOnLastWindowClosed(false);
+    // Task bars and window lists show it for every window.
+    QApplication::setWindowIcon(programIcon());
     // Every window refers to the model: it is made first and goes last.
     const auto model = std::make_unique<PlayerModel>();
     Windows windows;

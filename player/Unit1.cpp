@@ -152,6 +152,8 @@ void TForm3::buildControls()
     TrackBar1->setMinimum(1);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
     TrackBar1->setTickInterval(1);
+    // It lies over the cells: they must not show through its groove.
+    TrackBar1->setAutoFillBackground(true);
     TrackBar1->hide();
 
     connect(RepeatButton1, &QPushButton::clicked, this, &TForm3::RepeatButton1Click);

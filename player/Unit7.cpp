@@ -18,7 +18,7 @@ namespace {
 QLabel* caption(QWidget* parent, const QString& text, int y)
 {
     auto* l = new QLabel(text, parent);
-    l->setGeometry(8, y, 150, 16);
+    l->setGeometry(8, y, 160, 16);
     return l;
 }
 
@@ -26,7 +26,7 @@ QLabel* value(QWidget* parent, const char* name, int y)
 {
     auto* l = new QLabel(parent);
     l->setObjectName(QLatin1String(name));
-    l->setGeometry(162, y, 70, 16);
+    l->setGeometry(172, y, 70, 16);
     l->setAutoFillBackground(true);
     QPalette white = l->palette();
     white.setColor(QPalette::Window, Qt::white);

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPixmap>
 
+#include "dialogs/DialogKit.h"
 #include "dialogs/Unit13.h"
 #include "dialogs/Version.h"
 
@@ -26,4 +27,18 @@ TEST(AboutBox, ShowsPictureNameAndVersion)
     EXPECT_EQ(form.Bevel1->frameShape(), QFrame::HLine);
     EXPECT_EQ(form.Bevel1->frameShadow(), QFrame::Raised);
     EXPECT_STREQ(kVersionedTitle, "Lumisonorium SW 3.8");
+}
+
+TEST(DialogKit, ShrinkToFitMakesTheTextFitOrStopsAtTheSmallest)
+{
+    // Text, then the pixel size it ends at (0: smaller than 24 and fitting).
+    for (const auto& [text, size] : {std::pair{"Lumisonorium", 24}, {"Lumisonorium SW Lumisonorium", 0},
+                                    {"Lumisonorium SW Lumisonorium SW Lumisonorium SW", 10}}) {
+        QLabel label(QString::fromLatin1(text));
+        setPixelFont(&label, 24, true);
+        label.setGeometry(0, 0, 236, 30);
+        shrinkToFit(&label, 10);
+        const int width = label.fontMetrics().horizontalAdvance(label.text());
+        EXPECT_TRUE(size ? label.font().pixelSize() == size : label.font().pixelSize() < 24 && width <= 236) << text;
+    }
 }

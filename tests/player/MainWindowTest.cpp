@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -287,3 +288,37 @@ TEST_F(MainWindow, MenuWiring)
     EXPECT_TRUE(options.isVisible());
 }
 
+
+TEST_F(MainWindow, MenuKeysReachTheirItemsFromTheStartAndFromEveryControl)
+{
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    // Ctrl+E is "end of line" to a line edit in some keyboard schemes only,
+    // Ctrl+C is "copy" in all: an item with it stands for the keys a box takes.
+    form->Session1->addAction(QStringLiteral("Copy key"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    const QAction* reached = nullptr;
+    std::vector<QAction*> keyed; // each records its trigger instead of running
+    for (QAction* action : form->findChildren<QAction*>()) {
+        if (!action->shortcut().isEmpty() && action->isEnabled()) {
+            QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+            QObject::connect(action, &QAction::triggered, [&reached, action] { reached = action; });
+            keyed.push_back(action);
+        }
+    }
+    EXPECT_GE(keyed.size(), 6u) << "New, Open, Save, Session Properties, Spreadsheet Editor, Copy key";
+    std::vector<QWidget*> controls{form->Button1}; // where the focus starts
+    EXPECT_EQ(QApplication::focusWidget(), form->Button1);
+    for (QWidget* w : form->findChildren<QWidget*>())
+        if (w->focusPolicy() != Qt::NoFocus && w->isEnabled() && w->isVisible())
+            controls.push_back(w);
+    for (QWidget* control : controls) {
+        control->setFocus();
+        SCOPED_TRACE(control->objectName().toStdString());
+        for (const QAction* action : keyed) {
+            reached = nullptr;
+            QTest::keyClick(control, action->shortcut()[0].key(), action->shortcut()[0].keyboardModifiers());
+            EXPECT_EQ(reached, action) << action->text().toStdString();
+        }
+    }
+}

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QSlider>
@@ -30,6 +31,7 @@
 #include "player/Unit4.h"
 #include "player/Unit7.h"
 #include "player/Unit8.h"
+#include "support/Legibility.h"
 #include "support/PrivateSettings.h"
 
 namespace fs = std::filesystem;
@@ -228,13 +230,23 @@ TEST_F(StartUp, SettingsComeBackAfterExitAndAreWrittenBackAsRead)
     EXPECT_EQ(written(), first);
 }
 
+TEST_F(StartUp, EveryWindowIsLegibleWithTheDesktopFontAndCarriesTheIcon)
+{
+    QStringList faults;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : startUpWindows())
+            faults << illegibleTexts(w) << (w->windowIcon().isNull() ? w->objectName() + ": no icon" : QString());
+        Form1->close();
+    });
+    EXPECT_EQ(startUp(launchWith()), 0);
+    EXPECT_EQ(faults.filter(QRegularExpression(".")).join("\n").toStdString(), "");
+}
+
 TEST_F(StartUp, WindowsReadThePrivateSettingsNeverTheUsers)
 {
-    const QString users = QDir::homePath() + "/.config/Halcyon-Labs/Lumisonorium SW.conf";
     for (const int width : {0, 700}) {
-        SCOPED_TRACE(width);
         PrivateSettings fresh;
-        ASSERT_NE(fresh.file(), users);
+        ASSERT_NE(fresh.file(), QDir::homePath() + "/.config/Halcyon-Labs/Lumisonorium SW.conf");
         ASSERT_TRUE(fresh.file().startsWith(fresh.folder()));
         if (width)
             Settings(fresh.file()).writeInteger("F3w", width);
