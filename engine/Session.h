@@ -101,6 +101,9 @@ struct Session {
     /// 64-bit so that long sessions at a large length factor cannot wrap.
     std::array<std::int64_t, kMaxSegments + 1> SegEnd{};
     std::string SesFileName;        // full path, empty for a new session
+    /// SesFileName is a name the user never chose (the .lsf beside an opened
+    /// older-kind file): the next save asks before it replaces a file there.
+    bool AskBeforeReplace = false;
     std::string SesTitle;           // file name without folder and extension
     std::string SessionName;        // at most 30 characters typed
     std::string SessionDescription; // at most 255 characters typed, CR LF breaks

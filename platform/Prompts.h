@@ -62,6 +62,14 @@ public:
     void error(const QString& text) { message(MsgKind::Error, {}, text); }
     void warning(const QString& text) { message(MsgKind::Warning, {}, text); }
     void information(const QString& text) { message(MsgKind::Information, {}, text); }
+    /// The file dialogs' question before a file is replaced, for a save to a
+    /// file the user did not pick in one: true for Yes.
+    bool confirmReplace(const QString& fileName)
+    {
+        return message(MsgKind::Confirmation, {},
+                       QStringLiteral("%1 already exists.\r\nDo you want to replace it?").arg(fileName),
+                       MsgButtons::YesNo) == mrYes;
+    }
 };
 
 /// The prompts in use: the Qt dialogs unless a test installed its own.

@@ -56,9 +56,10 @@ const char kMissingWavsText[] =
 
 } // namespace
 
-void nameSession(Session& ses, const std::string& fileName)
+void nameSession(Session& ses, const std::string& fileName, bool chosen)
 {
     ses.SesFileName = fileName;
+    ses.AskBeforeReplace = !chosen;
     ses.SesTitle = sessionTitleOf(fileName);
     const QString title = QString::fromLatin1(kVersionedTitle);
     const QString bracketed = QStringLiteral(" - [") + pathText(ses.SesTitle) + QStringLiteral("]");
@@ -72,17 +73,44 @@ void nameSession(Session& ses, const std::string& fileName)
 
 namespace {
 
-SessionGlobals globalsOf(const TForm1& main)
+/// A file-system name as session-file text (Windows-1252), or the message
+/// that refuses the save when the code page cannot hold it: stored with "?"
+/// in its place, it would name no file when the session is read.
+std::optional<std::string> sessionText(const std::string& name, QString& refusal)
+{
+    const QString text = pathText(name);
+    bool fits = true;
+    std::string bytes = toWin1252(text, &fits);
+    if (fits)
+        return bytes;
+    refusal = QStringLiteral("The session cannot be saved: a session file cannot hold the name\r\n\"%1\"\r\n"
+                             "(a character in it is not in Windows-1252). Rename the file or choose another "
+                             "one, then save again.")
+                  .arg(text);
+    return std::nullopt;
+}
+
+/// The main window's settings as the session file stores them; nothing, with
+/// the reason in `refusal`, when a file name cannot be stored.
+std::optional<SessionGlobals> globalsOf(const TForm1& main, QString& refusal)
 {
     SessionGlobals g;
     g.AMDepth = main.TrackBar2->value();
     g.BSVolume = main.TrackBar4->value();
     g.HBeatBSWavVolume = main.TrackBar3->value();
     g.FMDepth = main.TrackBar5->value();
-    g.ToneWavName = main.ToneWavName;
-    g.BSWavName = main.BSWavName;
-    for (int n = 1; n <= UserWaveLists::kSlots; ++n)
-        g.UserWaves[n - 1] = main.userWaves().currentName(n);
+    std::optional<std::string> text;
+    if (!(text = sessionText(main.ToneWavName, refusal)))
+        return std::nullopt;
+    g.ToneWavName = *text;
+    if (!(text = sessionText(main.BSWavName, refusal)))
+        return std::nullopt;
+    g.BSWavName = *text;
+    for (int n = 1; n <= UserWaveLists::kSlots; ++n) {
+        if (!(text = sessionText(main.userWaves().currentName(n), refusal)))
+            return std::nullopt;
+        g.UserWaves[n - 1] = *text;
+    }
     return g;
 }
 
@@ -108,10 +136,21 @@ bool isFile(const std::string& path)
 
 bool TForm3::SaveProc()
 {
-    const std::string fileName = m_model.Ses->SesFileName;
+    Session& ses = *m_model.Ses;
+    const std::string fileName = ses.SesFileName;
     if (fileName.empty()) [[unlikely]]
         return SaveAsProc();
-    return writeSession(fileName);
+    // The name came from an older-kind file: a file of that name beside it is
+    // none the user chose to replace.
+    if (ses.AskBeforeReplace && QFileInfo::exists(pathText(fileName)) &&
+        !prompts().confirmReplace(pathText(fileName))) {
+        ses.SesModified = true; // not saved anywhere yet
+        return false;
+    }
+    if (!writeSession(fileName))
+        return false;
+    ses.AskBeforeReplace = false;
+    return true;
 }
 
 bool TForm3::SaveAsProc()
@@ -185,7 +224,13 @@ bool TForm3::writeSession(const std::string& fileName)
             prompts().error(QString::fromLatin1(kMissingWavsText));
             ses.SesModified = true;
         }
-        snapshot.Globals = globalsOf(main);
+        QString refusal;
+        const std::optional<SessionGlobals> globals = globalsOf(main, refusal);
+        if (!globals) {
+            prompts().error(refusal);
+            return false;
+        }
+        snapshot.Globals = *globals;
     }
 
     const std::string bytes = FormatSession(snapshot, m_model.Tables);
@@ -261,7 +306,10 @@ QString TForm1::commitSession(const std::string& fileName, const ParsedSession& 
 {
     Session& ses = *m_model.Ses;
     // The older kind is never written: the next save goes beside it.
-    nameSession(ses, endsWithNoCase(fileName, ".lrf") ? fileName.substr(0, fileName.size() - 4) + ".lsf" : fileName);
+    if (endsWithNoCase(fileName, ".lrf"))
+        nameSession(ses, fileName.substr(0, fileName.size() - 4) + ".lsf", false);
+    else
+        nameSession(ses, fileName);
 
     ses.SessionName = parsed.SessionName;
     ses.SessionDescription = parsed.SessionDescription;
@@ -290,7 +338,7 @@ QString TForm1::commitSession(const std::string& fileName, const ParsedSession& 
         }
         if (!(Form4 && Form4->ignoreUserWaves()))
             for (int n = 1; n <= UserWaveLists::kSlots; ++n)
-                userWaveMissing |= !m_userWaves->SelectForSession(n, g.UserWaves[n - 1]);
+                userWaveMissing |= !m_userWaves->SelectForSession(n, pathBytes(fromWin1252(g.UserWaves[n - 1])));
         slider(TrackBar5, g.FMDepth, &TForm1::TrackBar5Change);
     }
 
@@ -321,8 +369,9 @@ QString TForm1::commitSession(const std::string& fileName, const ParsedSession& 
     return fromWin1252(RepairWarning(parsed, keepSliders));
 }
 
-void TForm1::readWavLine(const std::string& written, std::string& name, QLineEdit* edit, QStringList& errors)
+void TForm1::readWavLine(const std::string& line, std::string& name, QLineEdit* edit, QStringList& errors)
 {
+    const std::string written = pathBytes(fromWin1252(line));
     // A name from another system (a Windows path) or a folder that is gone:
     // the file may lie in the source-wav folder.
     std::string path = written;

@@ -264,8 +264,8 @@ private:
     /// once the session is in are added to `errors`; returns the warning
     /// about repaired values ("" for none).
     QString commitSession(const std::string& fileName, const ParsedSession& parsed, QStringList& errors);
-    /// One wav line of a read file into `name` and `edit`.
-    void readWavLine(const std::string& written, std::string& name, QLineEdit* edit, QStringList& errors);
+    /// One wav line of a read file (Windows-1252 text) into `name` and `edit`.
+    void readWavLine(const std::string& line, std::string& name, QLineEdit* edit, QStringList& errors);
 
     PlayerModel& m_model;
     std::unique_ptr<UserWaveLists> m_userWaves;

@@ -238,5 +238,7 @@ private:
 extern TForm3* Form3;
 
 /// The session takes `fileName` ("" for a new session) and its title, and the
-/// main window and both editors show that title in their captions.
-void nameSession(Session& ses, const std::string& fileName);
+/// main window and both editors show that title in their captions. `chosen`:
+/// the user picked the name or the file was read from it; else the first save
+/// asks before it replaces a file of that name.
+void nameSession(Session& ses, const std::string& fileName, bool chosen = true);

@@ -11,12 +11,12 @@
 #include "platform/IoError.h"
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
-#include "platform/Win1252Qt.h"
+#include "player/PathText.h"
 
 namespace {
 
-// Items show the name through the code page; their data keeps the bytes, so
-// the file opened is always the one that was listed.
+// Items show the name as the file system spells it; their data keeps the
+// bytes, so the file opened is always the one that was listed.
 std::string nameAt(const QComboBox* box, int index)
 {
     const QByteArray bytes = box->itemData(index).toByteArray();
@@ -99,7 +99,7 @@ void UserWaveLists::ComboBoxChange(int n)
         // The slot keeps the wave it had, so the list must show that one again
         // before the box appears.
         selectSilently(n, m_loaded[n - 1]);
-        prompts().error(fromWin1252(e.what()));
+        prompts().error(pathText(e.what()));
         return;
     }
     m_loaded[n - 1] = name;
@@ -188,7 +188,7 @@ void UserWaveLists::insertName(QComboBox* combo, const std::string& name)
         else
             lo = mid + 1;
     }
-    combo->insertItem(lo, fromWin1252(name), QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+    combo->insertItem(lo, pathText(name), QByteArray(name.data(), static_cast<qsizetype>(name.size())));
 }
 
 void UserWaveLists::loadSlot(int n, const std::string& name)

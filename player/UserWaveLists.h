@@ -46,9 +46,9 @@ public:
     /// marks the session modified. A file that cannot be read is reported;
     /// then the list goes back to its previous entry and nothing changes.
     void ComboBoxChange(int n);
-    /// For the session reader: selects the entry equal to `text` (an exact
-    /// match first, else the first one equal without regard to case) and
-    /// loads it. When none is found or its file cannot be read, selects and
+    /// For the session reader: selects the entry equal to `text` (file-system
+    /// bytes, as listed; an exact match first, else the first one equal
+    /// without regard to case) and loads it. When none is found or its file cannot be read, selects and
     /// loads "Sine" and returns false.
     bool SelectForSession(int n, const std::string& text);
     /// Selects "Sine" in all four lists and copies wave table 1 into all four

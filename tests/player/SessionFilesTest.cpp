@@ -410,3 +410,63 @@ TEST_F(SessionFiles, NewReplacesEverythingOnlyWhenTheSaveQuestionAllowsIt)
         }
     }
 }
+
+TEST_F(SessionFiles, FirstSaveAfterAnOlderKindAsksBeforeReplacingTheLsfBesideIt)
+{
+    const std::string bytes = "Session Name: Old\r\nSegments: 1\r\nSession Description:\r\n\r\nSTART\r\n1\tT3\t"
+                              "Tone1\t0.5\t0.6\t0.7\t0.8\tA0\tA1\tOX-XO\tnone\t50\t50  \t100  \tSG1\tW1\tW2\tB1\t10  \r\n";
+    const QString question =
+        QString::fromStdString(at("old.lsf")) + " already exists.\r\nDo you want to replace it?";
+    for (const auto& [other, answer] : {std::pair{false, mrNone}, {true, mrYes}, {true, mrNo}}) {
+        SCOPED_TRACE(answer);
+        fs::remove(at("old.lsf"));
+        if (other)
+            put("old.lsf", "unrelated");
+        open(put("old.lrf", bytes));
+        script.answers = {answer, mrNo};
+        form->Save1->trigger();
+        form->Save1->trigger(); // asks until the file is written
+        const bool kept = answer == mrNo;
+        EXPECT_EQ(script.messages(), other ? QStringList(kept ? 2 : 1, question) : QStringList());
+        EXPECT_EQ(std::tuple(slurp(at("old.lsf")) == "unrelated", slurp(at("old.lrf")), ses.SesModified),
+                  std::tuple(kept, bytes, kept));
+    }
+}
+
+TEST_F(SessionFiles, NamesWithAccentsRoundTripAndNamesOutsideTheCodePageAreRefused)
+{
+    // As the file system spells them (UTF-8), and as a session file stores them.
+    const std::pair<std::string, const char*> cases[] = {{"\xC3\x9C" "bung", "\xDC" "bung"},
+                                                         {"\xCE\xA9" "mega", nullptr}};
+    TSegRec tone = model.Tables.DefaultSegment;
+    tone.Tone = 10; // plays the tone wav file
+    for (const auto& [name, stored] : cases) {
+        const QString shown = QString::fromStdString(name);
+        put("waves/" + name + ".pcm", std::string(8820, '\x02'));
+        form->SearchPcmDir(at("waves/"));
+        const int listed = form->ComboBox1->findText(shown);
+        ASSERT_GE(listed, 0) << "listed as the user typed it";
+        form->ComboBox1->setCurrentIndex(listed);
+        emit form->ComboBox1->activated(listed);
+        setSegments({tone});
+        form->ToneWavName = put("Source_Wav/" + name + ".wav", wavBytes());
+        form->Edit1->setText(shown + ".wav");
+        fs::remove(at("names.lsf"));
+        script.shown.clear();
+        script.files = {QString::fromStdString(at("names.lsf"))};
+        form->SaveAs1->trigger();
+        if (!stored) {
+            EXPECT_TRUE(script.messages().value(0).contains(shown)) << script.messages().join("|").toStdString();
+            EXPECT_EQ(std::tuple(fs::exists(at("names.lsf")), ses.SesModified), std::tuple(false, true));
+            continue;
+        }
+        const std::string text = slurp(at("names.lsf"));
+        EXPECT_NE(text.find(std::string("User Wave 1: ") + stored + "\r\n"), std::string::npos);
+        EXPECT_NE(text.find(std::string("/") + stored + ".wav\r\n"), std::string::npos);
+        editor->NewProc();
+        open(at("names.lsf"));
+        EXPECT_EQ(std::tuple(form->ComboBox1->currentText(), form->Edit1->text(), form->ToneWavName),
+                  std::tuple(shown, shown + ".wav", at("Source_Wav/" + name + ".wav")));
+        EXPECT_EQ(model.Samples->WaveTables[16][0], 0x0202);
+    }
+}

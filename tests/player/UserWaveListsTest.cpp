@@ -41,7 +41,7 @@ struct Lists : ::testing::Test {
         write("Calm", 2);
         write("alpha", 3);
         write("long", 4, 100);
-        write("\xC9lan", 5);
+        write("\xC3\x89lan", 5); // UTF-8, as the file system spells it
         write("Wave", 6);
         write("wave", 7);
         write("short", 8, -1);
