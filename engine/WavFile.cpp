@@ -310,6 +310,12 @@ void WavReader::close()
     m_pos = 0;
 }
 
+void WavReader::seekFrame(std::int64_t frame)
+{
+    const std::int64_t n = frames();
+    m_pos = n > 0 && frame > 0 ? frame % n * kWavFrameBytes : 0;
+}
+
 void WavReader::read(std::int16_t* dst, int bytes)
 {
     auto* out = reinterpret_cast<unsigned char*>(dst);

@@ -149,6 +149,11 @@ public:
     std::int64_t position() const { return m_pos; }
     /// Back to the first sample.
     void rewind() { m_pos = 0; }
+    /// Stands at frame `frame` of a data that loops from the start: frame
+    /// modulo frames(), in 64 bits, so that a position counted through a
+    /// whole session lands where the looping data would be. Without a whole
+    /// frame of data (or for a negative frame) the first sample.
+    void seekFrame(std::int64_t frame);
 
     /// Fills `bytes` bytes of `dst` (rounded down to whole frames; a trailing
     /// partial frame is zeroed) with the next samples, starting again at the

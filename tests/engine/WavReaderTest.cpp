@@ -95,6 +95,35 @@ TEST(WavReader, ShrunkFilesClosedReadersAndReadErrors)
     EXPECT_THROW(read(w, 64), IoError);
 }
 
+TEST(WavReader, SeekFrameStandsWhereTheLoopWouldBeAndLoopsOnAtTheDataEnd)
+{
+    TempWav f(10), empty(0, 3);
+    WavReader w;
+    // Inside the first loop, after several, past what 32-bit bytes hold; no whole frame.
+    const std::int64_t far = (std::int64_t{3} << 32) + 5;
+    for (auto [frame, first, data] : {std::tuple{3LL, 3, 40}, {47LL, 7, 40}, {far, 3, 40}, {-2LL, 0, 40}, {5LL, 0, 3}}) {
+        SCOPED_TRACE(frame);
+        w.open(data == 40 ? f.path : empty.path, 44, data);
+        w.seekFrame(frame);
+        const auto s = read(w, 4 * 12);
+        for (int i = 0; i < 12; ++i)
+            ASSERT_EQ(s[2 * i], data == 40 ? 2 * ((first + i) % 10) : 0);
+    }
+
+    // Data beyond 2^31 bytes, sparse but for one marked frame.
+    const fs::path big = f.path.string() + ".big";
+    const std::int64_t mark = (std::int64_t{1} << 31) + 400, data = mark + 4000;
+    std::ofstream(big, std::ios::binary).seekp(44 + mark).write("\x34\x12\x78\x56", 4);
+    fs::resize_file(big, 44 + data);
+    w.open(big, 44, static_cast<std::uint64_t>(data));
+    for (std::int64_t frame : {mark / 4, mark / 4 + 3 * (data / 4)}) {
+        w.seekFrame(frame);
+        EXPECT_EQ(read(w, 4), (std::vector<std::int16_t>{0x1234, 0x5678}));
+    }
+    w.close();
+    fs::remove(big);
+}
+
 TEST(WavReader, EngineRefillsPerBufferRewindsAtResetAndPassesErrorsOn)
 {
     TempWav f(10);
