@@ -656,6 +656,7 @@ void Engine::ComputeRunEnds()
 
 void Engine::PrepareRun(RunKind kind, int startSeg)
 {
+    ++RunSerial;
     MuteFilters();
     InitializeVars();
     Ending = false;

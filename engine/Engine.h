@@ -284,6 +284,9 @@ public:
     float FadeGain = 0;            // master gain 0..1
     bool Ending = false;           // soft end running, or the session has ended
     bool Recording = false;        // wav export: the end posts no stop press
+    /// Counts the runs PrepareRun set up: what a run left behind (its
+    /// queued stop press) can tell whether that run is still the current one.
+    std::uint64_t RunSerial = 0;
     std::int32_t ActSegment = 1;   // 1..SegCount
     std::int64_t SesSamplePos = 0; // frames into the session
     std::int64_t SegSamplePos = 0; // frames into the segment

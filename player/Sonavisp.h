@@ -256,7 +256,7 @@ private:
     // Transport.
     void startPlayback();
     void stopOrEnd();
-    void enginePress();
+    void enginePress(std::uint64_t run);
     void reportFillError();
     void AudioOut1Stop();
     void setPaused(bool paused);

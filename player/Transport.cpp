@@ -292,16 +292,19 @@ void TForm1::reportFillError()
 
 void TForm1::PostStopPress()
 {
-    // Queued: the press runs after the buffer that caused it.
-    QMetaObject::invokeMethod(this, [this] { enginePress(); }, Qt::QueuedConnection);
+    // Queued: the press runs after the buffer that caused it, and belongs to
+    // the run that was current when it was queued.
+    const std::uint64_t run = m_model.Eng->RunSerial;
+    QMetaObject::invokeMethod(this, [this, run] { enginePress(run); }, Qt::QueuedConnection);
 }
 
-void TForm1::enginePress()
+void TForm1::enginePress(std::uint64_t run)
 {
     // The engine's press only ever ends the run that posted it: one the user
-    // stopped meanwhile is over, and the next must not start or be cancelled.
+    // stopped meanwhile is over, and the next (a Start, or a Play from a
+    // segment that took over the output) must not start or be cancelled.
     const QString caption = Button1->text();
-    if (caption == kStart || caption == kDelayed || Timer1->isActive())
+    if (run != m_model.Eng->RunSerial || caption == kStart || caption == kDelayed || Timer1->isActive())
         return;
     // A pause clicked after the end was posted would turn the press into a
     // resume of a run that has nothing left to play.
