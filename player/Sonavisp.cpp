@@ -15,7 +15,6 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -46,6 +45,7 @@
 #include "platform/WaitCursor.h"
 #include "platform/Win1252Qt.h"
 #include "player/CommandLine.h"
+#include "player/Glyphs.h"
 #include "player/Menus.h"
 #include "player/PlaybackLock.h"
 #include "player/PlayerModel.h"
@@ -136,35 +136,8 @@ QPushButton* glyphButton(QWidget* parent, const char* name, const QIcon& glyph, 
                          const QRect& bounds)
 {
     QPushButton* b = button(parent, name, QString(), bounds);
-    b->setIcon(glyph);
-    b->setIconSize({20, 20});
-    b->setToolTip(action);
-    b->setAccessibleName(action);
+    setGlyph(b, glyph, action);
     return b;
-}
-
-// The glyphs of the two glyph buttons, drawn here so that the program needs no
-// picture files: two bars for pause, a red dot for recording to a wav file.
-QIcon pauseGlyph()
-{
-    QPixmap pm(20, 20);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.fillRect(5, 4, 4, 12, QColor(0, 0, 128));
-    p.fillRect(11, 4, 4, 12, QColor(0, 0, 128));
-    return QIcon(pm);
-}
-
-QIcon recordGlyph()
-{
-    QPixmap pm(20, 20);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(128, 0, 0), 1));
-    p.setBrush(QColor(230, 0, 0));
-    p.drawEllipse(QRectF(4.5, 4.5, 11, 11));
-    return QIcon(pm);
 }
 
 QString messageText(const std::exception& e)
@@ -407,7 +380,7 @@ void TForm1::disableUnbuilt()
 {
     // Commands whose procedures or windows are not built yet: each one is
     // taken off this list when its code is in.
-    for (QAction* action : {ImportPsx1, ImportMlp1, ImportLNFfile1, GraphicEditor1, PlaybackControl1, ShowWindow1})
+    for (QAction* action : {ImportPsx1, ImportMlp1, ImportLNFfile1, GraphicEditor1, ShowWindow1})
         action->setEnabled(false);
     SetOptions1->setEnabled(false); // until the options dialog is handed in
 }

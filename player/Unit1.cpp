@@ -233,7 +233,7 @@ void TForm3::buildMenus()
     // Procedures and windows not built yet; each leaves this list when its
     // code is in.
     m_unbuilt = {ImportPsx1, ImportMlp1};
-    for (QAction* action : {GraphicEditor1, PlaybackControl1, ShowWindow1})
+    for (QAction* action : {GraphicEditor1, ShowWindow1})
         action->setEnabled(false);
 
     PlaybackLock::add(Session1->menuAction());
