@@ -1,5 +1,6 @@
 #include "Numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -90,6 +91,63 @@ std::optional<std::int64_t> leadingInteger(std::string_view text)
     if (i == start)
         return std::nullopt;
     return value;
+}
+
+namespace {
+/// The text after leading blanks and one sign; `negative` tells which sign.
+std::string_view afterBlanksAndSign(std::string_view text, bool& negative)
+{
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    return text.substr(i);
+}
+} // namespace
+
+std::int32_t leadingWhole(std::string_view text)
+{
+    bool negative = false;
+    text = afterBlanksAndSign(text, negative);
+    // Counting past the 32-bit range only to saturate: stop before int64 could wrap.
+    constexpr std::int64_t kBeyond = std::int64_t(std::numeric_limits<std::int32_t>::max()) + 1;
+    std::int64_t value = 0;
+    for (std::size_t i = 0; i < text.size() && isDigit(text[i]); ++i)
+        value = std::min(value * 10 + (text[i] - '0'), kBeyond);
+    if (negative)
+        value = -value;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                               std::numeric_limits<std::int32_t>::max()));
+}
+
+long double leadingReal(std::string_view text)
+{
+    bool negative = false;
+    text = afterBlanksAndSign(text, negative);
+    std::size_t whole = 0;
+    while (whole < text.size() && isDigit(text[whole]))
+        ++whole;
+    std::size_t end = whole;
+    if (end < text.size() && text[end] == '.') {
+        std::size_t j = end + 1;
+        while (j < text.size() && isDigit(text[j]))
+            ++j;
+        if (j > end + 1 || whole > 0)
+            end = j;
+    }
+    if (end == 0)
+        return 0.0L;
+    long double value = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + end, value, std::chars_format::fixed);
+    if (ec == std::errc::result_out_of_range) {
+        // Too many digits before the point overflow; a long run of zeros
+        // after it only underflows.
+        const bool large = text.substr(0, whole).find_first_not_of('0') != std::string_view::npos;
+        value = large ? std::numeric_limits<long double>::infinity() : 0.0L;
+    }
+    return negative ? -value : value;
 }
 
 std::string formatFixed(double value, int decimals)

@@ -25,6 +25,18 @@ long double leadingDecimal(std::string_view text);
 /// first non-digit; empty when no digit follows the blanks.
 std::optional<std::int64_t> leadingInteger(std::string_view text);
 
+/// The whole number at the start of the text, read leniently as other
+/// programs' files need: blanks, an optional "+" or "-", then digits up to the
+/// first character that is no digit. No digit reads 0; a value beyond the
+/// 32-bit range saturates to its nearest end.
+std::int32_t leadingWhole(std::string_view text);
+
+/// The real number at the start of the text, read likewise: blanks, an
+/// optional sign, digits, and an optional "." with digits (no exponent). No
+/// digit reads 0; a value too large for long double reads as infinity, one too
+/// small as 0.
+long double leadingReal(std::string_view text);
+
 /// Fixed notation with the given number of decimals ("9.9", "10.00").
 std::string formatFixed(double value, int decimals);
 

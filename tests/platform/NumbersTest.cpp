@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <limits>
+#include <string>
+#include <utility>
 
 #include "platform/Arith.h"
 #include "platform/Numbers.h"
@@ -54,4 +57,23 @@ TEST(Numbers, FormatAndRoundToEven)
     EXPECT_EQ(roundEven(-2.5L), -2);
     EXPECT_EQ(roundEven32(5512.5L), 5512);
     EXPECT_EQ(roundEven(1e12L + 0.5L), 1000000000000LL);
+}
+
+TEST(Numbers, LenientReadersOfOtherProgramsFiles)
+{
+    constexpr std::int32_t kMax = 2147483647;
+    const std::pair<const char*, std::int32_t> wholes[] = {
+        {"  +12x", 12}, {"-7:30", -7}, {"", 0}, {"abc", 0}, {"- 5", 0}, {"3.9", 3},
+        {"2147483647", kMax}, {"99999999999999999999999", kMax}, {"-99999999999999999999", -kMax - 1},
+    };
+    for (const auto& [text, value] : wholes)
+        EXPECT_EQ(leadingWhole(text), value) << text;
+
+    const long double inf = std::numeric_limits<long double>::infinity();
+    const std::pair<std::string, long double> reals[] = {
+        {" 7.83Hz", 7.83L}, {"-.5", -0.5L}, {"+5.", 5.0L}, {".", 0}, {"1e3", 1}, {"", 0}, {"x1", 0},
+        {std::string(6000, '9'), inf}, {"-" + std::string(6000, '9'), -inf}, {"0." + std::string(6000, '0') + "1", 0},
+    };
+    for (const auto& [text, value] : reals)
+        EXPECT_EQ(leadingReal(text), value) << text.substr(0, 12);
 }
