@@ -273,33 +273,44 @@ std::variant<ParsedSession, SessionFileError> ParseSession(std::string_view byte
     return parsed;
 }
 
+std::string DefaultedFieldsText(std::span<const FieldRepair> repairs, std::string_view place)
+{
+    std::string text = "Replaced by the default segment's values:";
+    int listed = 0;
+    int more = 0;
+    int where = 0;
+    for (const FieldRepair& r : repairs) {
+        if (r.Segment != where) {
+            where = r.Segment;
+            if (listed == kListedSegments) {
+                ++more;
+                continue;
+            }
+            ++listed;
+            text += "\r\n";
+            text += place;
+            text += " " + formatInt(where) + ": " + fieldName(r.Field);
+        } else if (more == 0) {
+            text += ", " + fieldName(r.Field);
+        }
+    }
+    if (more > 0) {
+        std::string noun(place);
+        if (!noun.empty() && noun[0] >= 'A' && noun[0] <= 'Z')
+            noun[0] = static_cast<char>(noun[0] - 'A' + 'a');
+        text += "\r\n... and " + formatInt(more) + " more " + noun + (more == 1 ? "" : "s");
+    }
+    return text;
+}
+
 std::string RepairWarning(const ParsedSession& parsed, bool slidersIgnored)
 {
     const bool sliders = !slidersIgnored && !parsed.RepairedSliders.empty();
     if (parsed.RepairedFields.empty() && !sliders)
         return {};
     std::string text = "The session file holds values that cannot be used.";
-    if (!parsed.RepairedFields.empty()) {
-        text += "\r\n\r\nReplaced by the default segment's values:";
-        int listed = 0;
-        int more = 0;
-        int segment = 0;
-        for (const FieldRepair& r : parsed.RepairedFields) {
-            if (r.Segment != segment) {
-                segment = r.Segment;
-                if (listed == kListedSegments) {
-                    ++more;
-                    continue;
-                }
-                ++listed;
-                text += "\r\nSegment " + formatInt(segment) + ": " + fieldName(r.Field);
-            } else if (more == 0) {
-                text += ", " + fieldName(r.Field);
-            }
-        }
-        if (more > 0)
-            text += "\r\n... and " + formatInt(more) + (more == 1 ? " more segment" : " more segments");
-    }
+    if (!parsed.RepairedFields.empty())
+        text += "\r\n\r\n" + DefaultedFieldsText(parsed.RepairedFields, "Segment");
     if (sliders) {
         text += "\r\n";
         for (const SliderRepair& r : parsed.RepairedSliders) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -66,7 +67,7 @@ struct ReadGlobals {
 
 /// A segment value that could not be played and took the default segment's.
 struct FieldRepair {
-    int Segment = 0; // 1..SegCount
+    int Segment = 0; // 1..SegCount; in an import, the file line of the value
     int Field = 0;   // SegField
 };
 
@@ -103,6 +104,12 @@ std::variant<ParsedSession, SessionFileError> ParseSession(std::string_view byte
 /// The one warning about repaired values, "" when there is nothing to report.
 /// Slider repairs are left out when the sliders' lines are ignored.
 std::string RepairWarning(const ParsedSession& parsed, bool slidersIgnored);
+
+/// The list part of the repair warning: "Replaced by the default segment's
+/// values:", then one line per place in order ("Segment 3: Time, Pitch1", with
+/// `place` "Segment"; an import lists by "Line"), at most 20 places and a count
+/// of the rest.
+std::string DefaultedFieldsText(std::span<const FieldRepair> repairs, std::string_view place);
 
 /// Where a wav file named in a session is looked for when the name as written
 /// is no file: the source-wav folder plus the name part after the last "/" or

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <memory>
 #include <set>
+#include <utility>
 
+#include "engine/CellText.h"
 #include "engine/SampleTables.h"
 #include "engine/ValueTables.h"
 #include "platform/Arith.h"
@@ -161,6 +163,11 @@ TEST(ShippedDataFile, NamesDefaultAndMaxima)
     EXPECT_EQ(t.TimeSecs[t.DefaultSegment.Time], 60.0f);
     EXPECT_LE(t.ParamMax.Pitch1, 85) << "Pitch 1 has no relative entries";
     EXPECT_EQ(t.ParamMax.Phase, 10);
+
+    // The highest values the Photosonix import produces.
+    for (const auto& [field, highest] :
+         {std::pair{fTone, 8}, {fSGVol, 9}, {fPhase, 7}, {fPhaseChange, 8}, {fDutyCycle, 8}, {fPitch2, 115}})
+        EXPECT_GE(t.ParamMax[field], highest) << RowTitle(field);
 }
 
 TEST(ShippedSampleFiles, WaveTables)
