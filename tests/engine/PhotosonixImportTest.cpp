@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "MutatedFiles.h"
 #include "TestTables.h"
 #include "engine/PhotosonixImport.h"
 #include "engine/Random.h"
@@ -243,21 +244,9 @@ TEST(PhotosonixImport, MalformedFilesAreRefusedOrPlayable)
     };
     const std::string pieces[] = {"\t", "\r\n", "\n", "\r", ";", ":", ".", "-", " ", "r", "R-99", "FSL",
                                   "ramp", "jump", "seg", "99999999999", "2147483647", "0", "ORH", "\xff"};
-    std::uint32_t state = 7;
-    const auto next = [&state](std::size_t n) {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<std::size_t>((static_cast<std::uint64_t>(state) * n) >> 32);
-    };
-    for (int n = 0; n < 4000; ++n) {
-        std::string file = seeds[next(std::size(seeds))];
-        for (std::size_t m = next(6) + 1; m > 0; --m) {
-            const std::size_t at = next(file.size() + 1);
-            if (next(3) == 0)
-                file.erase(at, next(8));
-            else
-                file.insert(at, pieces[next(std::size(pieces))]);
-        }
-        const ImportResult r = parse(file, state);
+    std::uint32_t seed = 0;
+    for (const std::string& file : mutatedFiles(seeds, pieces, 4000)) {
+        const ImportResult r = parse(file, ++seed);
         if (const auto* s = std::get_if<ImportedSession>(&r))
             expectPlayable(*s);
         if (HasFailure())
