@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <algorithm>
+#include <span>
 
 #include "engine/SegmentOps.h"
 #include "engine/Session.h"
@@ -21,6 +22,7 @@
 #include "player/SegmentGridModel.h"
 #include "player/Sonavisp.h"
 #include "player/Unit2.h"
+#include "player/Unit7.h"
 #include "player/UserWaveLists.h"
 
 namespace {
@@ -47,6 +49,12 @@ struct SliderReset {
 const SliderReset kNewSliders[] = {
     {&TForm1::TrackBar2, 50, &TForm1::TrackBar2Change},
     {&TForm1::TrackBar5, 20, &TForm1::TrackBar5Change},
+    {&TForm1::TrackBar4, 50, &TForm1::TrackBar4Change},
+    {&TForm1::TrackBar3, 50, &TForm1::TrackBar3Change},
+};
+// An import keeps the FM depth.
+const SliderReset kImportSliders[] = {
+    {&TForm1::TrackBar2, 50, &TForm1::TrackBar2Change},
     {&TForm1::TrackBar4, 50, &TForm1::TrackBar4Change},
     {&TForm1::TrackBar3, 50, &TForm1::TrackBar3Change},
 };
@@ -81,7 +89,9 @@ void TForm3::ReplaceSession(const SessionImage& image, ReplaceKind kind)
         ses.SegCount = std::max(given, 1);
     });
 
-    nameSession(ses, image.FileName);
+    // An import's name is one the user never chose: its first save asks
+    // before it replaces a file there.
+    nameSession(ses, image.FileName, kind != ReplaceKind::Import);
     ses.SessionName = image.SessionName;
     ses.SessionDescription = image.SessionDescription;
     if (Form2) {
@@ -103,7 +113,9 @@ void TForm3::ReplaceSession(const SessionImage& image, ReplaceKind kind)
         // The slots too, not only the lists: a wave choice of 16..19 would
         // otherwise play the previous session's user waves.
         main.userWaves().ResetToSine();
-        for (const SliderReset& slider : kNewSliders) {
+        const std::span<const SliderReset> sliders =
+            kind == ReplaceKind::New ? std::span<const SliderReset>(kNewSliders) : kImportSliders;
+        for (const SliderReset& slider : sliders) {
             TForm1::SetPosition(main.*slider.bar, slider.position);
             (main.*slider.handler)();
         }
@@ -114,8 +126,22 @@ void TForm3::ReplaceSession(const SessionImage& image, ReplaceKind kind)
         Form1->CompActSesLength();
         Form1->FillLabels();
     }
-    if (kind == ReplaceKind::New)
+    if (kind == ReplaceKind::New) {
         ses.SesModified = false;
+        return;
+    }
+    if (Form7)
+        Form7->SetStartSeg(1);
+    // Moved as the user would move it: the graphic editor and the playback
+    // start segment follow.
+    StringGrid1->setCurrentCell(1, 1);
+    GraphicEditorLink& graph = graphicEditor();
+    graph.resetZoom();
+    graph.RecalcImage1Params();
+    graph.DrawImage();
+    if (Form1)
+        Form1->TrackBar1->setEnabled(true);
+    ses.SesModified = true;
 }
 
 // ---- Segment operations ------------------------------------------------------------

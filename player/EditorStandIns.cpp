@@ -6,5 +6,4 @@
 
 // ---- Imports --------------------------------------------------------------------------
 
-void TForm3::ImportPsxProc() {}
 void TForm3::ImportMlpProc() {}

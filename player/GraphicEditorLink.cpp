@@ -19,6 +19,7 @@ void GraphicEditorLink::DrawImage() {}
 void GraphicEditorLink::AddNewSegUpd() {}
 void GraphicEditorLink::resetZoom() {}
 void GraphicEditorLink::enablePaste() {}
+void GraphicEditorLink::RecalcImage1Params() {}
 
 GraphicEditorLink& graphicEditor()
 {

@@ -49,6 +49,9 @@ public:
     virtual void resetZoom();
     /// The first successful Copy: enable its Paste item for the rest of the run.
     virtual void enablePaste();
+    /// The plot's geometry again, from the session and the zoom (after an
+    /// import, before DrawImage).
+    virtual void RecalcImage1Params();
 };
 
 /// The installed graphic editor, or one that does nothing.

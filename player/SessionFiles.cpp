@@ -153,6 +153,11 @@ bool TForm3::SaveProc()
     return true;
 }
 
+bool TForm3::Save1Click()
+{
+    return m_model.Ses->SesFileName.empty() ? SaveAsProc() : SaveProc();
+}
+
 bool TForm3::SaveAsProc()
 {
     FileDialogOptions options;
@@ -186,7 +191,7 @@ bool TForm3::SaveBefore(const QString& question)
         return false;
     // Going on after a cancelled or failed save would drop what the user
     // asked to keep.
-    return ses.SesFileName.empty() ? SaveAsProc() : SaveProc();
+    return Save1Click();
 }
 
 bool TForm3::writeSession(const std::string& fileName)

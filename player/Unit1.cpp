@@ -232,7 +232,7 @@ void TForm3::buildMenus()
 
     // Procedures and windows not built yet; each leaves this list when its
     // code is in.
-    m_unbuilt = {ImportPsx1, ImportMlp1};
+    m_unbuilt = {ImportMlp1};
     for (QAction* action : {GraphicEditor1, ShowWindow1})
         action->setEnabled(false);
 
@@ -532,14 +532,4 @@ void TForm3::FormResize()
     Panel1->setGeometry(0, m_gridHeight + kPanelGap, std::max(width, kPanelMinWidth), kPanelHeight);
     for (QLabel* text : {StaticText1, StaticText2})
         text->move(Panel1->contentsRect().right() - text->width(), text->y());
-}
-
-// ---- Session commands --------------------------------------------------------------------
-
-void TForm3::Save1Click()
-{
-    if (m_model.Ses->SesFileName.empty())
-        SaveAsProc();
-    else
-        SaveProc();
 }

@@ -18,6 +18,7 @@ class SegmentGridModel;
 class TRepeatButton;
 struct PlayerModel;
 struct Session;
+struct ImportSource;
 struct SessionImage;
 
 /// How ReplaceSession installs a session. The steps every kind shares are
@@ -28,6 +29,11 @@ enum class ReplaceKind {
     /// (AM 50, FM 20, tone/backing 50, heart beat/wav 50) and the session
     /// unmodified.
     New,
+    /// An import: AM depth, tone/backing and heart beat/wav balance to 50
+    /// (FM depth kept), playback from segment 1, the current cell on segment
+    /// 1, the graphic editor's zoom reset and its plot redrawn, the session
+    /// modified, and its first save asking before it replaces a file.
+    Import,
 };
 
 /// The spreadsheet editor: the open session as a grid, one column per segment
@@ -110,8 +116,9 @@ public:
     /// ends as; the imports add their own kind. Asks nothing: the caller has
     /// offered to save first.
     void ReplaceSession(const SessionImage& image, ReplaceKind kind);
-    /// The Save menu item: SaveProc with a file name, else SaveAsProc.
-    void Save1Click();
+    /// The Save item, and Yes to "Save it?": SaveProc with a file name, else
+    /// SaveAsProc. True when the file was written.
+    bool Save1Click();
     /// Writes the session to SesFileName (Save As without one). Before
     /// writing it offers to drop wav files the session does not use and
     /// reports needed ones that are missing. The previous file survives a
@@ -125,8 +132,17 @@ public:
     /// saves. True when the caller may go on: not modified, No, or Yes and the
     /// file written.
     bool SaveBefore(const QString& question);
+    /// The imports of other programs' session files, through RunImport.
     void ImportPsxProc();
     void ImportMlpProc();
+    /// The steps every import shares: offers to save a modified session, asks
+    /// for the file (its folder remembered with "Remember Recent
+    /// Directories"), reads and parses it whole under the hourglass, and
+    /// installs it with ReplaceSession(Import), then warns once about
+    /// repaired values and what was left out. A file that cannot be read or
+    /// used gets one error box, "Cannot import <name>: <reason>", and changes
+    /// nothing. True when a session was imported.
+    bool RunImport(const ImportSource& source);
 
     // ---- Segment operations -------------------------------------------------------
     // Both editors' Segment menus run these. Each keeps the records, SegCount,

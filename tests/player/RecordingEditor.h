@@ -8,7 +8,8 @@
 /// its lifetime and logs every call, as "ChangeValue 2 12", "SyncSelectionMsg",
 /// "moveGrid 3 4", "copySelection 1 2 3 4" (left top right bottom) and
 /// "setTimeTexts <start>|<total>", and the bare names of the calls without
-/// arguments ("DrawImage", "AddNewSegUpd", "resetZoom", "enablePaste").
+/// arguments ("DrawImage", "AddNewSegUpd", "resetZoom", "enablePaste",
+/// "RecalcImage1Params").
 struct RecordingEditor final : GraphicEditorLink {
     QStringList log;
 
@@ -30,6 +31,7 @@ struct RecordingEditor final : GraphicEditorLink {
     void AddNewSegUpd() override { log << "AddNewSegUpd"; }
     void resetZoom() override { log << "resetZoom"; }
     void enablePaste() override { log << "enablePaste"; }
+    void RecalcImage1Params() override { log << "RecalcImage1Params"; }
 
 private:
     GraphicEditorLink* m_before = nullptr;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <tuple>
 
 #include <sys/resource.h>
@@ -15,23 +16,30 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSlider>
 
 #include "../support/FailingFileCalls.h"
 #include "RecordingEditor.h"
 #include "components/AudioIO.h"
+#include "engine/PhotosonixImport.h"
+#include "engine/Random.h"
 #include "engine/SessionFile.h"
 #include "engine/TestTables.h"
 #include "engine/WavFile.h"
 #include "platform/Prompts.h"
 #include "platform/TextLines.h"
+#include "player/EditorGrid.h"
 #include "player/PlaybackLock.h"
 #include "player/PlayerModel.h"
 #include "player/SegmentGridModel.h"
+#include "player/SessionImports.h"
 #include "player/Sonavisp.h"
 #include "player/Unit1.h"
 #include "player/Unit2.h"
 #include "player/Unit4.h"
+#include "player/Unit7.h"
 #include "player/Unit8.h"
 #include "player/UserWaveLists.h"
 #include "support/PrivateSettings.h"
@@ -468,5 +476,156 @@ TEST_F(SessionFiles, NamesWithAccentsRoundTripAndNamesOutsideTheCodePageAreRefus
         EXPECT_EQ(std::tuple(form->ComboBox1->currentText(), form->Edit1->text(), form->ToneWavName),
                   std::tuple(shown, shown + ".wav", at("Source_Wav/" + name + ".wav")));
         EXPECT_EQ(model.Samples->WaveTables[16][0], 0x0202);
+    }
+}
+
+namespace {
+
+// A Photosonix segment line that the synthetic tables take without repair: 70 s,
+// 10 Hz, a random pitch, light and sound ramped ("seg").
+const std::string kPsxLine = "S\t70\tbb\t10\tFSL\t\t\tIN\t50\t50\t60\tseg\tnone\t\t\t";
+
+} // namespace
+
+TEST_F(SessionFiles, ImportCancelsAndRefusalsChangeNothingButTheRememberedFolder)
+{
+    TSegRec tone = model.Tables.DefaultSegment;
+    tone.Tone = 10;
+    setSegments({tone, tone});
+    model.recompute();
+    nameSession(ses, at("kept.lsf"));
+    form->userWaves().SelectForSession(3, "Bell");
+    form->TrackBar2->setValue(7);
+    ses.SesModified = true;
+    model.Folders.ImportPsxDir = at("start/");
+    const auto state = [&] {
+        return std::tuple(ses.Segments, ses.SegCount, ses.SessionName, ses.SesFileName, form->windowTitle(),
+                          editor->windowTitle(), ses.SesModified, form->TrackBar2->value(), model.Params->NeedToneWav,
+                          model.Samples->WaveTables[18]);
+    };
+    const auto before = state();
+    const std::string fifo = at("fifo.lss");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string big = put("big.lss", "");
+    fs::resize_file(big, (16 << 20) + 1);
+    const std::pair<std::optional<std::string>, QString> cases[] = {
+        {std::nullopt, ""}, // Cancel at the question
+        {"", ""},           // Cancel in the dialog
+        {put("bad.lss", "xName\r\n;only a description\r\n"), "bad.lss: the file holds no segment lines."},
+        {at("none.lss"), "none.lss: No such file or directory."},
+        {fifo, "fifo.lss: not a regular file."},
+        {big, "big.lss: the file is larger than 16 MiB."},
+    };
+    for (const auto& [file, error] : cases) {
+        SCOPED_TRACE(file.value_or("-"));
+        script.shown.clear();
+        script.answers = {file ? mrNo : mrCancel};
+        script.files = {file && !file->empty() ? std::optional(QString::fromStdString(*file)) : std::nullopt};
+        editor->ImportPsx1->trigger();
+        EXPECT_EQ(state(), before);
+        EXPECT_EQ(script.messages().value(1), error.isEmpty() ? "" : "Cannot import " + error);
+        EXPECT_EQ(model.Folders.ImportPsxDir, error.isEmpty() ? at("start/") : at("")) << "remembered even so";
+    }
+}
+
+TEST_F(SessionFiles, ImportInstallsTheFileAsAModifiedSessionNamedLsfBesideIt)
+{
+    RecordingEditor link;
+    TForm7 control(model);
+    Form7 = &control;
+    setImportSeedSource([] { return 1000u; });
+    const auto reset = qScopeGuard([] {
+        Form7 = nullptr;
+        setImportSeedSource(nullptr);
+    });
+    control.SetStartSeg(2);
+    setSegments({model.Tables.DefaultSegment, model.Tables.DefaultSegment});
+    editor->StringGrid1->setCurrentCell(2, 5);
+    for (QSlider* bar : {form->TrackBar1, form->TrackBar2, form->TrackBar3, form->TrackBar4, form->TrackBar5})
+        bar->setValue(7);
+    form->ToneWavName = "/w/t.wav";
+    form->Edit1->setText("t.wav");
+    form->userWaves().SelectForSession(3, "Bell");
+    model.Folders.ImportPsxDir = at("start/");
+    std::string unknownChange = kPsxLine;
+    unknownChange.replace(unknownChange.find("none"), 4, "8");
+    const std::string bytes = "xImported\r\n" + kPsxLine + "\r\n" + unknownChange + "\r\n;About\r\n it";
+    script.files = {QString::fromStdString(put("imp/u/ab", bytes))};
+    script.answers = {mrNo};
+    link.log.clear();
+    editor->ImportPsx1->trigger();
+
+    const auto& dialog = script.shown.at(1).options; // after "Save it?"
+    EXPECT_EQ(std::tuple(dialog.filters, dialog.filterPatterns, dialog.folder, dialog.fileName),
+              std::tuple(QStringList{"Photosonix file (*.lss)"}, QStringList{"*.lss *.LSS"},
+                         QString::fromStdString(at("start/")), QString()));
+    ASSERT_EQ(script.messages().size(), 2);
+    EXPECT_TRUE(script.messages()[1].endsWith("Line 3: Phase Change")) << script.messages()[1].toStdString();
+    PseudoRandom rng{1000};
+    const auto parsed = std::get<ImportedSession>(ParsePhotosonix(bytes, model.Tables, rng));
+    EXPECT_EQ(std::vector<TSegRec>(ses.Segments.begin() + 1, ses.Segments.begin() + 3), parsed.Records);
+    EXPECT_EQ(std::tuple(ses.SegCount, ses.Segments[1].Pitch1, ses.SessionName, properties->sessionName(),
+                         ses.SessionDescription, ses.SesFileName, form->windowTitle()),
+              std::tuple(2, 38, "Imported", "Imported", "About\r\nit", at("imp/u/ab.lsf"),
+                         QString("Lumisonorium SW 3.8 - [ab]")));
+    EXPECT_EQ(std::tuple(form->TrackBar2->value(), form->TrackBar4->value(), form->TrackBar3->value(),
+                         form->TrackBar5->value(), form->TrackBar1->value(), form->Label42->text()),
+              std::tuple(50, 50, 50, 7, 10, QString("1.0"))) << "FM depth kept";
+    EXPECT_EQ(std::tuple(form->ToneWavName, form->Edit1->text(), form->userWaves().currentName(3)),
+              std::tuple("", QString(), "Sine"));
+    EXPECT_EQ(model.Samples->WaveTables[18], model.Samples->WaveTables[1]);
+    EXPECT_EQ(std::tuple(control.StartSeg, control.Edit1->text(), editor->StringGrid1->currentSegment(),
+                         editor->StringGrid1->currentRow(), ses.SesModified, ses.AskBeforeReplace),
+              std::tuple(1, QString("1"), 1, 1, true, true));
+    EXPECT_TRUE(link.log.contains("moveGrid 1 1")) << "mirrored as a user's move";
+    EXPECT_EQ(link.log.filter(QRegularExpression("^(resetZoom|RecalcImage1Params|DrawImage)$")),
+              QStringList({"resetZoom", "RecalcImage1Params", "DrawImage"}));
+    EXPECT_EQ(std::tuple(model.Folders.ImportPsxDir, options->Edit6->text()),
+              std::tuple(at("imp/u/"), QString::fromStdString(at("imp/u/"))));
+
+    options->CheckBox1->setChecked(false);
+    script.files = {QString::fromStdString(put("other/b.lss", "x\n" + kPsxLine))};
+    script.answers = {mrNo};
+    editor->ImportPsx1->trigger();
+    EXPECT_EQ(std::tuple(ses.SesFileName, model.Folders.ImportPsxDir), std::tuple(at("other/b.lsf"), at("imp/u/")));
+
+    for (const auto& [chosen, lsf] : {std::pair{"/s/x.y.lss", "/s/x.y.lsf"}, {"/a.b/c", "/a.b/c.lsf"},
+                                      {"C:\\a.b\\c", "C:\\a.b\\c.lsf"}, {"/s/.lss", "/s/.lsf"}})
+        EXPECT_EQ(lsfNameFor(chosen), lsf);
+}
+
+TEST_F(SessionFiles, FirstSaveOfAnImportAsksBeforeReplacingAFileOfItsName)
+{
+    const std::string lss = put("imp/a.lss", "x\n" + kPsxLine + "\n" + kPsxLine);
+    const std::string lsf = at("imp/a.lsf");
+    const QString question = QString::fromStdString(lsf) + " already exists.\r\nDo you want to replace it?";
+    for (const bool exists : {false, true}) {
+        for (const bool fromQuestion : {false, true}) {
+            SCOPED_TRACE(std::to_string(exists) + std::to_string(fromQuestion));
+            fs::remove(lsf);
+            if (exists)
+                put("imp/a.lsf", "someone's");
+            ses.SesModified = false;
+            script.files = {QString::fromStdString(lss)};
+            editor->ImportPsx1->trigger();
+            const auto imported = ses.Segments;
+            script.shown.clear();
+            // "Save it?" Yes, then keep the other file.
+            script.answers = fromQuestion ? std::deque<int>{mrYes, mrNo} : std::deque<int>{mrNo};
+            (fromQuestion ? editor->New1 : editor->Save1)->trigger();
+            EXPECT_EQ(script.messages().contains(question), exists);
+            if (exists) {
+                EXPECT_EQ(std::tuple(slurp(lsf), ses.SesFileName, ses.SesModified), std::tuple("someone's", lsf, true))
+                    << "not saved, and New stopped";
+                continue;
+            }
+            EXPECT_EQ(ses.SesFileName, fromQuestion ? "" : lsf) << "New goes on once saved";
+            // Reopened, the records come back but for segment 1's ramp marks, which the reader drops.
+            open(lsf);
+            TSegRec first = imported[1];
+            first.Volume &= ~kRampFlag;
+            first.Intensity &= ~kRampFlag;
+            EXPECT_EQ(std::tuple(ses.Segments[1], ses.Segments[2], ses.SegCount), std::tuple(first, imported[2], 2));
+        }
     }
 }

@@ -264,7 +264,7 @@ TEST_F(Sheet, WindowShortcutsWinOverTheFocusedGridAndStopWhileLocked)
     playing(false);
     EXPECT_TRUE(form->ValueUp1->isEnabled());
     EXPECT_TRUE(form->Paste1->isEnabled()) << "copied before the lock";
-    EXPECT_FALSE(form->ImportPsx1->isEnabled()) << "unlocking enables only what is built";
+    EXPECT_FALSE(form->ImportMlp1->isEnabled()) << "unlocking enables only what is built";
 }
 
 TEST_F(Sheet, TimeTextsFollowTimeEditsAndEngineValuesWaitForDeactivation)

@@ -1,0 +1,132 @@
+// Imports of other programs' session files: the steps every import shares
+// (RunImport) and the Photosonix import that uses them. The parsers are the
+// engine's; this file holds the question, the dialog, the reading and the
+// commit.
+
+#include "player/SessionImports.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <optional>
+#include <variant>
+
+#include "engine/PhotosonixImport.h"
+#include "engine/Random.h"
+#include "platform/IoError.h"
+#include "platform/Paths.h"
+#include "platform/Prompts.h"
+#include "platform/RegularFile.h"
+#include "platform/WaitCursor.h"
+#include "platform/Win1252Qt.h"
+#include "player/PathText.h"
+#include "player/PlaybackLock.h"
+#include "player/PlayerModel.h"
+#include "player/Unit1.h"
+#include "player/Unit4.h"
+
+namespace {
+
+std::function<std::uint32_t()> g_seedSource;
+
+QString refusalText(const ImportError& e)
+{
+    QString text = fromWin1252(e.Text) + QLatin1Char('.');
+    if (e.Line > 0)
+        text.prepend(QStringLiteral("line %1: ").arg(e.Line));
+    return text;
+}
+
+} // namespace
+
+std::string lsfNameFor(const std::string& importedPath)
+{
+    const std::size_t nameStart = importedPath.size() - namePart(importedPath).size();
+    const std::size_t dot = importedPath.rfind('.');
+    const std::size_t end = dot != std::string::npos && dot >= nameStart ? dot : importedPath.size();
+    return importedPath.substr(0, end) + ".lsf";
+}
+
+std::uint32_t importSeed()
+{
+    if (g_seedSource)
+        return g_seedSource();
+    return static_cast<std::uint32_t>(QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay());
+}
+
+void setImportSeedSource(std::function<std::uint32_t()> source)
+{
+    g_seedSource = std::move(source);
+}
+
+bool TForm3::RunImport(const ImportSource& source)
+{
+    // The menus are locked while a run is under way; a shortcut that slipped
+    // through must not replace the session under the engine.
+    if (playbackBusy() || PlaybackLock::locked())
+        return false;
+    if (!SaveBefore(QStringLiteral("Session has been modified. Save it?")))
+        return false;
+    FileDialogOptions options;
+    options.folder = pathText(m_model.Folders.*source.folder);
+    options.filters = {source.filter};
+    options.filterPatterns = {source.filterPatterns};
+    options.mustExist = true;
+    const std::optional<QString> chosen = prompts().openFile(options);
+    if (!chosen)
+        return false;
+    if (Form4 && Form4->rememberRecentFolders())
+        Form4->setFolder(source.folder, folderOf(*chosen));
+    const std::string path = pathBytes(*chosen);
+
+    // Read and parsed whole before anything changes: a file that cannot be
+    // used leaves the open session, its name and every window as they were.
+    QString refusal;
+    QString warning;
+    {
+        const WaitCursor hourglass;
+        ImportResult result;
+        try {
+            const std::string bytes = readRegularFile(path, kMaxImportBytes + 1);
+            if (bytes.size() > kMaxImportBytes)
+                throw IoError(path, "read", "the file is larger than 16 MiB");
+            result = source.parse(bytes);
+        } catch (const IoError& e) {
+            result = ImportError{0, e.reason().empty() ? "it cannot be read" : e.reason()};
+        }
+        if (const auto* error = std::get_if<ImportError>(&result)) {
+            refusal = refusalText(*error);
+        } else {
+            const ImportedSession& imported = std::get<ImportedSession>(result);
+            SessionImage image;
+            image.Records = imported.Records;
+            image.SessionName = imported.SessionName;
+            image.SessionDescription = imported.SessionDescription;
+            image.FileName = lsfNameFor(path);
+            ReplaceSession(image, ReplaceKind::Import);
+            warning = fromWin1252(ImportWarning(imported));
+        }
+    }
+    // The boxes come once the cursor is back.
+    if (!refusal.isEmpty()) {
+        prompts().error(QStringLiteral("Cannot import ") + QFileInfo(*chosen).fileName() + QStringLiteral(": ") +
+                        refusal);
+        return false;
+    }
+    if (!warning.isEmpty())
+        prompts().warning(warning);
+    return true;
+}
+
+void TForm3::ImportPsxProc()
+{
+    ImportSource source;
+    source.filter = QStringLiteral("Photosonix file (*.lss)");
+    source.filterPatterns = QStringLiteral("*.lss *.LSS");
+    source.folder = &PlayerFolders::ImportPsxDir;
+    source.parse = [this](std::string_view bytes) {
+        // Each import draws its random pitches from a fresh seed.
+        ProgramRandom.RandSeed = importSeed();
+        return ParsePhotosonix(bytes, m_model.Tables, ProgramRandom);
+    };
+    RunImport(source);
+}
