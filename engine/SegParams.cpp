@@ -38,6 +38,13 @@ std::int32_t rate(std::uint8_t byte)
     return choice(byte) + 9;
 }
 
+/// Frames of one segment at length factor 1.
+std::int64_t segmentFrames(const ValueTables& tables, const TSegRec& r)
+{
+    const ext secs = entry(tables.TimeSecs, r.Time);
+    return roundEven(secs * kFrameRate);
+}
+
 } // namespace
 
 void CompSegParams(int i, Session& session, const ValueTables& tables, SegParams& p)
@@ -46,8 +53,7 @@ void CompSegParams(int i, Session& session, const ValueTables& tables, SegParams
     const TSegRec& prev = session.Segments[i - 1];
     const bool later = i > 1;
 
-    const ext secs = entry(tables.TimeSecs, r.Time);
-    session.SegEnd[i] = session.SegEnd[i - 1] + roundEven(secs * kFrameRate);
+    session.SegEnd[i] = session.SegEnd[i - 1] + segmentFrames(tables, r);
 
     p.SegFreq1Start[i] = entry(tables.BeatFreqs, r.Freq1From);
     p.SegFreq1End[i] = entry(tables.BeatFreqs, r.Freq1To);
@@ -107,6 +113,14 @@ void CompSegParams(int i, Session& session, const ValueTables& tables, SegParams
         p.NeedToneWav = true;
     if (r.BackingSound > 3)
         p.NeedBSWav = true;
+}
+
+void CompSegEnds(Session& session, const ValueTables& tables)
+{
+    const int count = std::clamp(session.SegCount, 0, kMaxSegments);
+    session.SegEnd[0] = 0;
+    for (int i = 1; i <= count; ++i)
+        session.SegEnd[i] = session.SegEnd[i - 1] + segmentFrames(tables, session.Segments[i]);
 }
 
 std::int32_t sessionLengthSecs(const Session& session)

@@ -29,7 +29,11 @@ struct SegParams {
     PerSegment<std::int32_t> SegHBeatStart{}, SegHBeatEnd{};  // beats per minute
     bool NeedToneWav = false; // some segment plays the tone wav (tone 10..13)
     bool NeedBSWav = false;   // some segment plays the backing-sound wav (4, 5)
-    /// Session length in whole seconds at length factor 1.
+    /// SegEnd[1..SegCount] at length factor 1, as CompSegParams sets them, and
+/// nothing else: the graphic editor's redraw runs it while nothing plays.
+void CompSegEnds(Session& session, const ValueTables& tables);
+
+/// Session length in whole seconds at length factor 1.
     std::int32_t SesLengthSecs = 0;
 };
 
@@ -45,6 +49,10 @@ void CompSegParams(int i, Session& session, const ValueTables& tables, SegParams
 /// import: clear both wav flags, compute segments 1..SegCount in order, then
 /// the session length.
 void RecomputeSession(Session& session, const ValueTables& tables, SegParams& params);
+
+/// SegEnd[1..SegCount] at length factor 1, as CompSegParams sets them, and
+/// nothing else: the graphic editor's redraw runs it while nothing plays.
+void CompSegEnds(Session& session, const ValueTables& tables);
 
 /// Session length in whole seconds: SegEnd[SegCount] / 44100, ties to even.
 std::int32_t sessionLengthSecs(const Session& session);
