@@ -11,8 +11,9 @@
 
 #include "engine/CellText.h"
 
-EditorGrid::EditorGrid(QWidget* parent)
+EditorGrid::EditorGrid(int rowHeight, QWidget* parent)
     : QTableView(parent)
+    , m_rowHeight(rowHeight)
 {
     setSelectionBehavior(SelectItems);
     setSelectionMode(ContiguousSelection);
@@ -32,13 +33,13 @@ EditorGrid::EditorGrid(QWidget* parent)
     top->setSectionResizeMode(QHeaderView::Fixed);
     top->setMinimumSectionSize(1);
     top->setDefaultSectionSize(kColumnWidth);
-    top->setFixedHeight(kRowHeight);
+    top->setFixedHeight(rowHeight);
     top->setSectionsClickable(false);
     top->setHighlightSections(false);
     QHeaderView* side = verticalHeader();
     side->setSectionResizeMode(QHeaderView::Fixed);
     side->setMinimumSectionSize(1);
-    side->setDefaultSectionSize(kRowHeight);
+    side->setDefaultSectionSize(rowHeight);
     fitTitleColumn();
     side->setSectionsClickable(false);
     side->setHighlightSections(false);

@@ -8,11 +8,12 @@
 
 /// The editors' segment grid: a view on SegmentGridModel with the layout of a
 /// fixed string grid (row titles 80 px, or as wide as the font makes the
-/// longest title, columns 60 px, rows and header 18 px,
-/// "Seg. No." in the corner, no vertical scroll bar, horizontal scrolling per
-/// column) and its selection: one rectangle whose fixed corner is the current
-/// cell. A press, click or plain arrow key moves the current cell and selects
-/// it alone; a drag, Shift+click or Shift+arrow moves only the other corner.
+/// longest title, columns 60 px, rows and header of the height each editor
+/// gives, "Seg. No." in the corner, no vertical scroll bar, horizontal
+/// scrolling per column) and its selection: one rectangle whose fixed corner
+/// is the current cell. A press, click or plain arrow key moves the current
+/// cell and selects it alone; a drag, Shift+click or Shift+arrow moves only
+/// the other corner.
 ///
 /// Only left presses on cells reach the selection; the owning window handles
 /// every other press (headers included) itself. Keys that are not navigation
@@ -32,9 +33,11 @@ class EditorGrid final : public QTableView {
 public:
     static constexpr int kTitleWidth = 80;
     static constexpr int kColumnWidth = 60;
-    static constexpr int kRowHeight = 18;
 
-    explicit EditorGrid(QWidget* parent = nullptr);
+    /// `rowHeight` in pixels, for the header and every row.
+    explicit EditorGrid(int rowHeight, QWidget* parent = nullptr);
+
+    int rowHeight() const { return m_rowHeight; }
 
     void setModel(QAbstractItemModel* model) override;
 
@@ -84,6 +87,7 @@ private:
     void autoScrollTick();
     void paintCorner(QWidget* corner);
 
+    int m_rowHeight;
     QPersistentModelIndex m_corner; // the selection's moving corner
     bool m_dragging = false;
     QPoint m_dragPos;               // last drag position, viewport coordinates

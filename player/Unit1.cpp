@@ -48,6 +48,7 @@ constexpr int kPanelGap = 4;
 constexpr int kPanelHeight = 49;
 constexpr int kPanelMinWidth = 608;
 constexpr int kStaticTextWidth = 249;
+constexpr int kGridRowHeight = 18;
 
 QString editorTitle()
 {
@@ -79,11 +80,11 @@ void TForm3::buildControls()
     m_client->installEventFilter(this);
     setPixelFont(m_client, 11);
 
-    StringGrid1 = new EditorGrid(m_client);
+    StringGrid1 = new EditorGrid(kGridRowHeight, m_client);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setModel(m_grid);
     // The header and all 18 rows show, with the scroll bar under them.
-    m_gridHeight = EditorGrid::kRowHeight * (kFieldCount + 1) +
+    m_gridHeight = kGridRowHeight * (kFieldCount + 1) +
                    StringGrid1->horizontalScrollBar()->sizeHint().height() + 2 * StringGrid1->frameWidth();
     StringGrid1->installEventFilter(this);
     StringGrid1->viewport()->installEventFilter(this);
@@ -233,8 +234,7 @@ void TForm3::buildMenus()
     // Procedures and windows not built yet; each leaves this list when its
     // code is in.
     m_unbuilt = {ImportMlp1};
-    for (QAction* action : {GraphicEditor1, ShowWindow1})
-        action->setEnabled(false);
+    ShowWindow1->setEnabled(false);
 
     PlaybackLock::add(Session1->menuAction());
     PlaybackLock::add(Segment1->menuAction());
