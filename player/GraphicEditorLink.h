@@ -2,16 +2,7 @@
 
 #include <QString>
 
-/// A selection rectangle in grid terms: columns are segment numbers, rows are
-/// field numbers 1..18, both inclusive.
-struct GridRect {
-    int left = 1;
-    int top = 1;
-    int right = 1;
-    int bottom = 1;
-
-    friend bool operator==(const GridRect&, const GridRect&) = default;
-};
+#include "player/GridRect.h"
 
 /// What the spreadsheet editor asks of the graphic editor. Every call does
 /// nothing until the graphic editor installs itself with setGraphicEditor.
@@ -49,8 +40,8 @@ public:
     virtual void resetZoom();
     /// The first successful Copy: enable its Paste item for the rest of the run.
     virtual void enablePaste();
-    /// The plot's geometry again, from the session and the zoom (after an
-    /// import, before DrawImage).
+    /// The plot's geometry again, from the session and the zoom (after a
+    /// session was read in or imported, before DrawImage).
     virtual void RecalcImage1Params();
 };
 

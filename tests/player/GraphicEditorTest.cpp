@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStringList>
+#include <QToolButton>
+#include <memory>
+#include <span>
+
+#include "engine/SegParams.h"
+#include "engine/TestTables.h"
+#include "platform/Prompts.h"
+#include "player/EditorGrid.h"
+#include "player/PlaybackLock.h"
+#include "player/PlayerModel.h"
+#include "player/PlotRenderer.h"
+#include "player/QtPlotCanvas.h"
+#include "player/SegmentGridModel.h"
+#include "player/Sonavisp.h"
+#include "player/Unit1.h"
+#include "player/Unit7.h"
+#include "player/Unit8.h"
+#include "support/QtApp.h"
+
+void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << s.toStdString();
+}
+
+void PrintTo(const QStringList& l, std::ostream* os)
+{
+    *os << l.join(" | ").toStdString();
+}
+
+namespace {
+
+/// Logs every primitive: "pen r,g,b w", "brush r,g,b", "font px bold",
+/// "fill x y w h", "line x1 y1 x2 y2", "lines (x1,y1,x2,y2) ...", "text x y t".
+struct RecordingCanvas final : PlotCanvas {
+    QStringList log;
+
+    static QString rgb(PlotColor c) { return QString("%1,%2,%3").arg(c.r).arg(c.g).arg(c.b); }
+    void setPen(PlotColor c, int w) override { log << "pen " + rgb(c) + " " + QString::number(w); }
+    void setBrush(PlotColor c) override { log << "brush " + rgb(c); }
+    void setFont(int px, bool bold) override { log << QString("font %1%2").arg(px).arg(bold ? " bold" : ""); }
+    void fillRect(int x, int y, int w, int h) override { log << QString("fill %1 %2 %3 %4").arg(x).arg(y).arg(w).arg(h); }
+    void line(int x1, int y1, int x2, int y2) override
+    {
+        log << QString("line %1 %2 %3 %4").arg(x1).arg(y1).arg(x2).arg(y2);
+    }
+    void lines(std::span<const PlotLine> ls) override
+    {
+        QString all = "lines";
+        for (const PlotLine& l : ls)
+            all += QString(" (%1,%2,%3,%4)").arg(l.x1).arg(l.y1).arg(l.x2).arg(l.y2);
+        log << all;
+    }
+    void text(int x, int y, std::string_view t) override
+    {
+        log << QString("text %1 %2 ").arg(x).arg(y) + QString::fromLatin1(t.data(), static_cast<int>(t.size()));
+    }
+};
+
+// Three 60-second segments in a 400 x 360 plot: x 0, 123, 247, 370; AxisY 340.
+// Segment 1 ramps (drawn from its own value), segment 2 has nothing set (on
+// the axis), segment 3 ramps from it.
+struct Renderer : testing::Test {
+    ValueTables tables = syntheticTables();
+    Session ses;
+    SegParams params;
+    PlotGeometry g;
+    PlotView view;
+    PlotRenderer renderer;
+    RecordingCanvas plot;
+    RecordingCanvas axis;
+
+    Renderer()
+    {
+        ses.SegCount = 3;
+        for (int s : {1, 3}) {
+            TSegRec& r = ses.Segments[s];
+            r.Time = 3;
+            r.Phase = static_cast<std::uint8_t>(s);
+            for (int field : {fPitch1, fPitch2, fDutyCycle, fVolume, fIntensity, fHBeat})
+                r[field] = static_cast<std::uint8_t>((s == 1 ? 5 : 7) | kRampFlag);
+            for (int field : {fFreq1From, fFreq2From})
+                r[field] = static_cast<std::uint8_t>(s == 1 ? 10 : 30);
+            for (int field : {fFreq1To, fFreq2To})
+                r[field] = static_cast<std::uint8_t>(s == 1 ? 20 : 40);
+        }
+        ses.Segments[2].Time = 3;
+        ses.Segments[2].Freq1To = ses.Segments[2].Freq2To = 200; // past the table
+        g.RecalcImage1Params(400, 360, {ses, tables, params, false});
+        g.SelRect = {1, fTime, 1, fTime};
+        g.CurSeg = 1;
+        view.AxisWidth = 40;
+        view.AxisHeight = 362;
+        view.EditorRow = fTime;
+    }
+    void draw()
+    {
+        plot.log.clear();
+        axis.log.clear();
+        renderer.DrawImage(g, {ses, tables, params, false}, view, plot, axis);
+    }
+    /// The log of the curves: what follows the last font and pen set before them.
+    QStringList curveLog()
+    {
+        draw();
+        return plot.log.mid(plot.log.lastIndexOf("font 9") + 2);
+    }
+};
+
+} // namespace
+
+TEST_F(Renderer, EachCurveAlone)
+{
+    struct Case {
+        int button;
+        const char* pen;
+        const char* segments; // empty: checked by shape below
+    };
+    const Case cases[] = {
+        {1, "pen 0,0,255 2", "lines (0,319,123,299) (123,340,247,340) (247,278,370,258)"},
+        {2, "pen 255,0,0 2", "lines (1,320,124,300) (124,341,248,341) (248,279,371,259)"},
+        {3, "pen 0,128,0 2", ""},
+        {4, "pen 0,255,0 2", ""},
+        {5, "pen 255,255,0 2", ""},
+        {6, "pen 0,128,128 2", "lines (0,264,123,264) (123,340,247,340) (247,340,370,233)"},
+        {7, "pen 128,0,128 2", "lines (1,265,124,265) (124,341,248,341) (248,341,371,234)"},
+        {8, "pen 0,0,128 2", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        view.CurveDown = {};
+        view.CurveDown[c.button] = true;
+        QStringList log = curveLog();
+        // The pitch curves draw the separator between index 85 and 86 first.
+        if (c.button == 3 || c.button == 4) {
+            EXPECT_EQ(log.mid(0, 4), (QStringList{c.pen, "pen 0,0,0 1", "line 0 102 400 102", c.pen}));
+            log = log.mid(3);
+        }
+        ASSERT_EQ(log.size(), 3);
+        EXPECT_EQ(log[0], c.pen);
+        EXPECT_EQ(log[2], c.pen) << "width back to 2";
+        if (*c.segments) {
+            EXPECT_EQ(log[1], c.segments);
+            continue;
+        }
+        const int shift = kCurves[c.button].offset ? 1 : 0;
+        const QStringList parts = log[1].split(QRegularExpression("[ (),]+"), Qt::SkipEmptyParts);
+        EXPECT_EQ(parts[2], parts[4]) << "segment 1 flat";
+        EXPECT_EQ(parts[6].toInt(), 340 + shift) << "index 0 on the axis";
+        ASSERT_EQ(parts.size(), 13);
+        EXPECT_EQ(parts[10].toInt(), 340 + shift) << "segment 3 ramps from segment 2";
+        EXPECT_LT(parts[12].toInt(), 340);
+    }
+}
+
+TEST_F(Renderer, CurveOrderWidthAndTheSelectedRowOnTop)
+{
+    const auto pens = [this] {
+        QStringList order;
+        const QStringList log = curveLog();
+        for (int i = 1; i < log.size(); ++i)
+            if (log[i].startsWith("lines"))
+                order << log[i - 1].mid(4);
+        return order.join(" ");
+    };
+    view.ShowAll = true;
+    g.SelRect.top = fVolume;
+    view.EditorRow = fVolume;
+    EXPECT_EQ(pens(), "0,0,128 2 128,0,128 2 0,128,128 3 255,255,0 2 0,255,0 2 0,128,0 2 255,0,0 2 0,0,255 2 "
+                      "0,128,128 3");
+    view.ShowAll = false;
+    view.CurveDown[1] = view.CurveDown[6] = true;
+    view.EditorRow = fFreq1To;
+    EXPECT_EQ(pens(), "0,128,128 2 0,0,255 3 0,128,128 2");
+    view.CurveDown = {};
+    EXPECT_EQ(pens(), "0,128,128 2") << "only the selected row's curve";
+    g.SelRect.top = fTone;
+    EXPECT_EQ(pens(), "");
+    // The pitch curves' own width gives way to the separator's pen.
+    view.CurveDown[3] = true;
+    view.EditorRow = fPitch1;
+    EXPECT_EQ(curveLog().mid(0, 2), (QStringList{"pen 0,128,0 3", "pen 0,0,0 1"}));
+    EXPECT_EQ(pens(), "0,128,0 2");
+}
+
+TEST_F(Renderer, BandsMarksAndEmptyPlots)
+{
+    const auto bands = [this] {
+        draw();
+        const int at = static_cast<int>(plot.log.indexOf("brush 0,255,255"));
+        return plot.log.mid(at, 4).join("; ");
+    };
+    g.SelRect = {2, fVolume, 3, fVolume};
+    g.CurSeg = 3;
+    EXPECT_EQ(bands(), "brush 0,255,255; fill 123 0 247 340; brush 255,192,255; fill 247 0 123 340");
+    // Stale: before the first selection, and past the end after a delete.
+    g.SelRect = {0, fVolume, 9, fVolume};
+    g.CurSeg = 0;
+    EXPECT_EQ(bands(), "brush 0,255,255; fill 0 0 370 340; brush 255,192,255; fill 0 0 123 340");
+
+    EXPECT_FALSE(plot.log.filter("bold").size());
+    view.ShowSegs = true;
+    ses.Segments[3].Phase |= kRampFlag;
+    draw();
+    const QStringList marks = plot.log.mid(plot.log.indexOf("font 13 bold"), 8);
+    EXPECT_EQ(marks, (QStringList{"font 13 bold", "pen 0,0,0 1", "line 123 0 123 340", "text 5 2 1: Ph1",
+                                  "line 247 0 247 340", "text 128 2 2: ", "line 370 0 370 340", "text 252 2 3: Ph3 R"}));
+
+    // No length, or no room for values: cleared, nothing else.
+    const QStringList cleared{"brush 255,255,255", "fill 0 0 400 360"};
+    for (int s = 1; s <= 3; ++s)
+        ses.Segments[s].Time = 0;
+    draw();
+    EXPECT_EQ(plot.log, cleared);
+    EXPECT_EQ(axis.log, (QStringList{"brush 255,255,255", "fill 0 0 40 362"}));
+    ses.Segments[1].Time = 3;
+    g.RecalcImage1Params(400, 39, {ses, tables, params, false});
+    draw();
+    EXPECT_EQ(plot.log, (QStringList{"brush 255,255,255", "fill 0 0 400 39"}));
+}
+
+TEST(PlotCanvas, PixelsAsTheEditorDrawsThem)
+{
+    QImage image(100, 60, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QtPlotCanvas canvas;
+    canvas.begin(image);
+    canvas.fillRect(-1000000000, 10, 2000000000, 5); // the right and bottom edges left out
+    canvas.setPen({0, 0, 255}, 1);
+    canvas.line(10, 30, 20, 30); // without its last pixel
+    canvas.setPen({255, 0, 0}, 2);
+    // A ramp whose ends lie a billion pixels off: its part in view stays.
+    const PlotLine far[] = {{-1000000000, 59, 1000000000, 41}};
+    canvas.lines(far);
+    canvas.setPen({0, 255, 0}, 3);
+    canvas.line(70, 5, 70, 5); // a dot the pen's width across
+    canvas.end();
+    struct Pixel {
+        int x, y;
+        const char* colour;
+    };
+    const Pixel pixels[] = {
+        {0, 10, "#ffffff"},  {99, 14, "#ffffff"}, {50, 15, "#000000"}, {10, 30, "#0000ff"}, {19, 30, "#0000ff"},
+        {20, 30, "#000000"}, {50, 50, "#ff0000"}, {0, 50, "#ff0000"},  {99, 50, "#ff0000"}, {69, 4, "#00ff00"},
+        {71, 6, "#00ff00"},  {72, 5, "#000000"},
+    };
+    for (const Pixel& p : pixels)
+        EXPECT_EQ(QColor(image.pixel(p.x, p.y)).name(), p.colour) << p.x << "," << p.y;
+}

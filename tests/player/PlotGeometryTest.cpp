@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include "engine/SegParams.h"
+#include "engine/TestTables.h"
+#include "player/PlotGeometry.h"
+
+namespace {
+
+// A plot of the design size (400 x 360: AxisY 340, PlotHeight 320) over a
+// session of 60-second segments (Time 3 of the synthetic tables).
+struct Geometry : testing::Test {
+    ValueTables tables = syntheticTables();
+    Session ses;
+    SegParams params;
+    PlotGeometry g;
+
+    PlotSession session(bool frozen = false) { return {ses, tables, params, frozen}; }
+    void setSegments(int count, std::uint8_t time = 3)
+    {
+        ses.SegCount = count;
+        for (int s = 1; s <= count; ++s)
+            ses.Segments[s].Time = time;
+        g.RecalcImage1Params(400, 360, session());
+    }
+    std::vector<std::string> tickTexts()
+    {
+        std::vector<PlotTick> ticks;
+        g.timeTicks(ses, ticks);
+        std::vector<std::string> texts;
+        for (const PlotTick& t : ticks)
+            texts.push_back(std::to_string(t.x) + " " + tickLabel(t.secs));
+        return texts;
+    }
+};
+
+} // namespace
+
+TEST_F(Geometry, VirtualWidthFloorAndScrollUnits)
+{
+    setSegments(1);
+    struct Case {
+        int virtualWidth, width;
+        int wantWidth, wantDiv, wantMax, wantPage, wantLimit;
+    };
+    const Case cases[] = {
+        {0, 400, 400, 1, 400, 400, 0},            {300, 400, 400, 1, 400, 400, 0},
+        {29999, 400, 29999, 1, 29999, 400, 29599}, {30000, 400, 30000, 2, 15000, 200, 14800},
+        {59999, 400, 59999, 2, 29999, 200, 29799}, {60000, 1000, 60000, 3, 20000, 333, 19667},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.virtualWidth);
+        g.VirtualWidth = c.virtualWidth;
+        g.RecalcImage1Params(c.width, 360, session());
+        EXPECT_EQ(g.VirtualWidth, c.wantWidth);
+        EXPECT_EQ(g.CurveWidth, c.wantWidth - 30);
+        EXPECT_EQ(g.ScrollDiv, c.wantDiv);
+        EXPECT_EQ(g.ScrollMax, c.wantMax);
+        EXPECT_EQ(g.ScrollPage, c.wantPage);
+        EXPECT_EQ(g.scrollLimit(), c.wantLimit);
+        EXPECT_EQ(g.clampScroll(-5), 0);
+        EXPECT_EQ(g.clampScroll(1 << 30), c.wantLimit);
+    }
+    EXPECT_EQ(g.AxisY, 340);
+    EXPECT_EQ(g.PlotHeight, 320);
+    // Single-precision scales, each row its own maximum but the pitch rows
+    // sharing Pitch 2's.
+    EXPECT_EQ(g.YScale[fFreq1From], static_cast<float>(320.0L / 156));
+    EXPECT_EQ(g.YScale[fVolume], static_cast<float>(320.0L / 21));
+    EXPECT_EQ(g.YScale[fHBeat], static_cast<float>(320.0L / 91));
+    EXPECT_EQ(g.YScale[fPitch1], static_cast<float>(320.0L / 115));
+    EXPECT_EQ(g.YScale[fPitch2], g.YScale[fPitch1]);
+    EXPECT_EQ(g.YScale[fPhase], 0.0f);
+}
+
+TEST_F(Geometry, EndsAndLengthStayWhileARunHoldsThem)
+{
+    setSegments(2);
+    EXPECT_EQ(ses.SegEnd[2], 2 * 60 * 44100);
+    EXPECT_EQ(params.SesLengthSecs, 120);
+    ses.SegEnd[1] = 7; // a run's positions at its length factor
+    ses.SegEnd[2] = 9;
+    params.SesLengthSecs = 5;
+    g.RecalcImage1Params(400, 360, session(true));
+    PlotGeometry::updateEnds(session(true));
+    EXPECT_EQ(ses.SegEnd[2], 9);
+    EXPECT_EQ(params.SesLengthSecs, 5);
+    PlotGeometry::updateEnds(session());
+    EXPECT_EQ(ses.SegEnd[1], 60 * 44100);
+    EXPECT_EQ(params.SesLengthSecs, 120);
+}
+
+TEST_F(Geometry, TickSpacingAndStep)
+{
+    const std::pair<float, std::int64_t> spacings[] = {
+        {30.0f, 1}, {15.0f, 2}, {7.5f, 4}, {370.0f / 60, 5}, {370.0f / 1800, 146}, {370.0f / 7200, 584}, {0.3f, 100},
+    };
+    for (auto [p, s] : spacings)
+        EXPECT_EQ(tickSpacing(p), s) << p;
+    const std::pair<std::int64_t, std::int64_t> steps[] = {
+        {1, 1},   {2, 2},   {3, 5},     {5, 5},     {6, 10},    {10, 10},       {11, 20},      {20, 20},
+        {21, 30}, {30, 30}, {31, 60},   {61, 120},  {146, 180}, {584, 600},     {10000, 10020}, {10001, 10001},
+    };
+    for (auto [s, step] : steps)
+        EXPECT_EQ(tickStep(s), step) << s;
+    for (auto [secs, text] : std::initializer_list<std::pair<int, const char*>>{
+             {0, "0:00"}, {30, "0:30"}, {65, "1:05"}, {750, "12:30"}, {7200, "120:00"}})
+        EXPECT_EQ(tickLabel(secs), text);
+}
+
+TEST_F(Geometry, TimeTicks)
+{
+    // One 60-second segment: ticks every 5 s to 20 px past the edge.
+    setSegments(1);
+    std::vector<std::string> ticks = tickTexts();
+    ASSERT_EQ(ticks.size(), 14u);
+    EXPECT_EQ(ticks[0], "0 0:00");
+    EXPECT_EQ(ticks[1], "31 0:05");
+    EXPECT_EQ(ticks[13], "401 1:05");
+    // 30 minutes and two hours at the widest zoom.
+    setSegments(30);
+    EXPECT_EQ(tickTexts()[1], "37 3:00");
+    setSegments(120);
+    EXPECT_EQ(tickTexts()[1], "31 10:00");
+    // Two minutes: 90 s x p is 277.5 in double precision but just under in
+    // the single-precision p that places the ticks.
+    setSegments(2);
+    EXPECT_EQ(tickTexts()[9], "277 1:30");
+    // Scrolled: the first tick is the one at or left of the view's edge.
+    setSegments(20);
+    g.VirtualWidth = 4000;
+    g.RecalcImage1Params(400, 360, session());
+    g.ScrollX = 1000;
+    ticks = tickTexts();
+    EXPECT_EQ(ticks.front(), "-7 5:00");
+    EXPECT_EQ(ticks.back(), "390 7:00");
+    // Nothing to place: no length, or no room.
+    setSegments(3, 0);
+    EXPECT_TRUE(tickTexts().empty());
+    EXPECT_FALSE(g.drawable(ses));
+    setSegments(1);
+    g.VirtualWidth = 0;
+    g.RecalcImage1Params(20, 30, session());
+    EXPECT_TRUE(tickTexts().empty());
+    EXPECT_FALSE(g.drawable(ses));
+}
+
+TEST_F(Geometry, ValueAxisLabels)
+{
+    setSegments(1);
+    std::vector<AxisLabel> labels;
+    const auto texts = [&](int group) {
+        g.axisLabels(tables, group, labels);
+        std::string all;
+        for (const AxisLabel& l : labels)
+            all += l.text + "@" + std::to_string(l.x) + "," + std::to_string(l.y) + " ";
+        return all;
+    };
+    EXPECT_EQ(texts(3), "1.0@17,328 2.0@17,307 3.0@17,287 4.0@17,266 5.0@17,246 6.0@17,225 7.0@17,205 8.0@17,184 "
+                        "9.0@17,164 10.0@12,143 12.0@12,127 14.0@12,110 16.0@12,94 18.0@12,77 20.0@12,61 "
+                        "26.0@12,49 32.0@12,36 39.0@12,22 ");
+    EXPECT_EQ(texts(7).substr(0, 42), "C0@22,282 C5@22,268 G0@22,170 G5@22,156 re");
+    // Trailing blanks count in the length that places a label.
+    EXPECT_EQ(texts(12).substr(0, 32), "0  @20,325 5  @20,310 10  @15,29");
+    EXPECT_EQ(texts(18).substr(0, 42), "10  @15,336 15  @15,319 20  @15,301 25  @1");
+    EXPECT_EQ(texts(0), "");
+    // Thinned by the unrounded height against the last label's rounded y:
+    // at 11.875 px per entry, entry 6 (71.25 px up) clears entry 5's 59 + 12.
+    g.YScale[fDutyCycle] = 11.875f;
+    EXPECT_EQ(texts(11), "10@22,328 30@22,304 50@22,281 60@22,269 70@22,257 ");
+}
+
+TEST_F(Geometry, SegmentLabelForms)
+{
+    ses.Segments[3].Phase = 10 | kRampFlag;
+    const std::pair<long double, const char*> cases[] = {
+        {120, "3: Ph10 R"}, {105.01L, "3: Ph10 R"}, {105, "3: Ph R"}, {68.01L, "3: Ph R"},
+        {68, "3"},          {30.01L, "3"},          {30, ""},         {25, ""},
+    };
+    for (auto [width, text] : cases)
+        EXPECT_EQ(segmentLabel(tables, 3, ses.Segments[3].Phase, width), text) << width;
+    EXPECT_EQ(segmentLabel(tables, 4, 7, 120), "4: Ph7");
+    // No table entry: an empty phase name.
+    EXPECT_EQ(segmentLabel(tables, 4, 0, 120), "4: ");
+    EXPECT_EQ(segmentLabel(tables, 4, 11, 120), "4: ");
+}
+
+TEST_F(Geometry, ZoomFitsTheSelectionAndScrollsToIt)
+{
+    setSegments(10);
+    struct Case {
+        int virtualWidth, left, right;
+        bool in;
+        int wantWidth, wantPosition;
+    };
+    const Case cases[] = {
+        {400, 5, 5, true, 800, 258},    // fits doubled: its start 50 px from the edge
+        {400, 10, 10, true, 800, 400},  // the last page ends at the maximum
+        {400, 1, 10, true, 400, 0},     // the whole session: back to the widest
+        {1600, 2, 9, true, 468, 0},     // wider than the view: zoomed out to fit
+        {800, 3, 3, false, 400, 0},     // halved, never below the plot's width
+        {6400, 4, 4, false, 2476, 684}, // halved, then fitted: 317 + 200 px > 400
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.virtualWidth * 100 + c.left);
+        g.VirtualWidth = c.virtualWidth;
+        g.RecalcImage1Params(400, 360, session());
+        g.SelRect = {c.left, 12, c.right, 12};
+        const std::optional<std::int32_t> position = c.in ? g.zoomIn(session()) : g.zoomOut(session());
+        ASSERT_TRUE(position);
+        EXPECT_EQ(g.VirtualWidth, c.wantWidth);
+        EXPECT_EQ(*position, c.wantPosition);
+        EXPECT_EQ(g.ScrollX, c.wantPosition * g.ScrollDiv);
+    }
+    // Stale selections are clamped before anything is indexed.
+    g.SelRect = {0, 12, 14, 12};
+    EXPECT_EQ(g.selection(ses), (std::pair{1, 10}));
+    g.SelRect = {7, 12, 3, 12};
+    EXPECT_EQ(g.selection(ses), (std::pair{3, 7}));
+    g.CurSeg = 0;
+    EXPECT_EQ(g.currentSegment(ses), 1);
+    // Nothing to zoom in a session of no length.
+    setSegments(10, 0);
+    const int before = g.VirtualWidth;
+    EXPECT_FALSE(g.zoomIn(session()));
+    EXPECT_FALSE(g.zoomOut(session()));
+    EXPECT_EQ(g.VirtualWidth, before);
+}
+
+TEST_F(Geometry, RepeatedZoomInStopsAtTheCap)
+{
+    // Two thousand 320-second segments; the selection is one eighth of a second.
+    setSegments(kMaxSegments, 32);
+    ses.Segments[1000].Time = 1;
+    CompSegEnds(ses, tables);
+    g.SelRect = {1000, 12, 1000, 12};
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(g.zoomIn(session()));
+    // Doubled to the cap and fitted back below it, every time alike.
+    const int steady = g.VirtualWidth;
+    EXPECT_LE(steady, PlotGeometry::kMaxVirtualWidth);
+    EXPECT_GT(steady, PlotGeometry::kMaxVirtualWidth / 2);
+    ASSERT_TRUE(g.zoomIn(session()));
+    EXPECT_EQ(g.VirtualWidth, steady);
+    // The selection starts 50 px from the edge, to a scroll unit.
+    const int start = g.x(ses.SegEnd[999]);
+    EXPECT_GE(start, 50);
+    EXPECT_LT(start, 50 + g.ScrollDiv);
+}
