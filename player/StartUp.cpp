@@ -83,7 +83,7 @@ int startUp(const LaunchInfo& launch)
     main->setOptionsDialog(windows.add(Form4, new TForm4(*model->Eng, model->Eng->AudioOutputFilter, model->Folders,
                                                          *main->AudioOut1, model->AppDir)));
     windows.add(Form7, new TForm7(*model))->FormCreate();
-    windows.add(Form8, new TForm8(*model))->FormCreate();
+    windows.add(Form8, new TForm8(*model, Form3->gridModel()))->FormCreate();
     windows.add(Form5, new TForm5);
     windows.add(Form10, new TForm10(*model))->FormCreate();
     windows.add(Form11, new TForm11(*model))->FormCreate();

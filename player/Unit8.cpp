@@ -1,28 +1,267 @@
 #include "player/Unit8.h"
 
+#include <QAction>
+#include <QEvent>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QToolButton>
 #include <algorithm>
 
+#include "components/RepeatBtn.h"
+#include "dialogs/DialogKit.h"
 #include "dialogs/Version.h"
+#include "platform/Help.h"
+#include "player/EditorGrid.h"
+#include "player/Menus.h"
+#include "player/PlayerModel.h"
+#include "player/SegmentGridModel.h"
 #include "player/Sonavisp.h"
+#include "player/Unit1.h"
 #include "player/Unit7.h"
 #include "player/WindowPlace.h"
 
 TForm8* Form8 = nullptr;
 
-TForm8::TForm8(PlayerModel& model)
+namespace {
+
+constexpr int kWindowHelpContext = 8;
+constexpr int kGridHelpContext = 9;
+/// The client area at design size, which is also the smallest: a 400 x 360 plot.
+constexpr QSize kDesignClient(631, 451);
+constexpr int kGridRowHeight = 19;
+constexpr int kGridWidth = 145;
+constexpr int kGridHeight = 382;
+constexpr int kPanel2Width = 25;
+constexpr int kPanel2Height = 383;
+constexpr int kPanel3Height = 49;
+constexpr int kPanel3MinWidth = 617;
+constexpr int kPanel3FullFrom = 632; // client widths from here on give Panel3 the full width
+constexpr int kAxisWidth = 40;
+constexpr int kScrollBarHeight = 17;
+constexpr int kStaticTextWidth = 249;
+/// Curve button b sits beside grid row kCurveRows[b].
+constexpr int kCurveRows[9] = {0, fFreq1From, fFreq2From, fPitch1, fPitch2, fDutyCycle, fVolume, fIntensity, fHBeat};
+
+QSize backingSize(bool withWidth)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize size = screen ? screen->size() : QSize(1024, 768);
+    return {withWidth ? std::max(size.width() - 80, 1) : kAxisWidth, std::max(size.height() - 80, 1)};
+}
+
+QToolButton* toolButton(QWidget* parent, const QString& name, const QString& caption, QRect at)
+{
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setText(caption);
+    b->setCheckable(true);
+    b->setAutoExclusive(false);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setGeometry(at);
+    return b;
+}
+
+template <class Button>
+Button* pushButton(QWidget* parent, const char* name, const QString& caption, QRect at)
+{
+    auto* b = new Button(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(at);
+    return b;
+}
+
+} // namespace
+
+// ---- PlotImage -------------------------------------------------------------------------------
+
+PlotImage::PlotImage(QSize backing, QWidget* parent)
+    : QWidget(parent)
+    , m_image(backing, QImage::Format_RGB32)
+{
+    m_image.fill(Qt::white);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PlotImage::paintEvent(QPaintEvent* e)
+{
+    QPainter painter(this);
+    painter.drawImage(e->rect(), m_image, e->rect());
+}
+
+void PlotImage::resizeEvent(QResizeEvent*)
+{
+    if (width() <= m_image.width() && height() <= m_image.height())
+        return;
+    // A screen larger than the one at start: grown once, never shrunk. The
+    // redraw that follows every resize fills it.
+    QImage larger(std::max(width(), m_image.width()), std::max(height(), m_image.height()), QImage::Format_RGB32);
+    larger.fill(Qt::white);
+    m_image.swap(larger);
+}
+
+// ---- Creation ----------------------------------------------------------------------------------
+
+TForm8::TForm8(PlayerModel& model, SegmentGridModel& grid)
     : m_model(model)
+    , m_grid(grid)
 {
     setObjectName(QStringLiteral("Form8"));
     setWindowTitle(QString::fromLatin1(kVersionedTitle) + QStringLiteral(" - Graphic Editor"));
-    resize(640, 500);
+    buildControls();
+    buildMenus();
+    m_client->setMinimumSize(kDesignClient);
+    resize(minimumSizeHint());
+    m_linkBefore = setGraphicEditor(this);
+}
+
+TForm8::~TForm8()
+{
+    if (&graphicEditor() == static_cast<GraphicEditorLink*>(this))
+        setGraphicEditor(m_linkBefore);
+}
+
+void TForm8::buildControls()
+{
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(m_client);
+    m_client->installEventFilter(this);
+    setPixelFont(m_client, 11);
+
+    Panel1 = new QFrame(m_client);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(2);
+    // Created in the design's order: each overlaps the one before by a pixel
+    // or two and must lie over it.
+    Image2 = new PlotImage(backingSize(false), Panel1);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Shape1 = new QFrame(Panel1);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setAutoFillBackground(true);
+    QPalette black = Shape1->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    Shape1->setPalette(black);
+    Image1 = new PlotImage(backingSize(true), Panel1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setCursor(Qt::ArrowCursor);
+    PropScrollBar1 = new QScrollBar(Qt::Horizontal, Panel1);
+    PropScrollBar1->setObjectName(QStringLiteral("PropScrollBar1"));
+    PropScrollBar1->setFocusPolicy(Qt::NoFocus);
+    PropScrollBar1->setRange(0, 0);
+    // The program sets the bar only under a signal blocker: what arrives
+    // here is the user's own move.
+    connect(PropScrollBar1, &QScrollBar::valueChanged, this, &TForm8::PropScrollbar1Change);
+
+    Panel2 = new QFrame(m_client);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    for (int b = 1; b <= 8; ++b) {
+        QToolButton* button = toolButton(Panel2, QStringLiteral("SpeedButton%1").arg(b), QStringLiteral("II"),
+                                         {2, 2 + kGridRowHeight * kCurveRows[b], kPanel2Width - 4, kGridRowHeight});
+        setPixelFont(button, 19, true);
+        QPalette colour = button->palette();
+        colour.setColor(QPalette::ButtonText, QColor(kCurves[b].r, kCurves[b].g, kCurves[b].b));
+        button->setPalette(colour);
+        connect(button, &QToolButton::clicked, this, [this, b] { SpeedButton1to8Click(b); });
+        CurveButtons[b] = button;
+    }
+    CurveButtons[1]->setChecked(true);
+
+    StringGrid1 = new EditorGrid(kGridRowHeight, m_client);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setModel(&m_grid);
+    StringGrid1->setCurrentCell(1, 1);
+
+    Panel3 = new QFrame(m_client);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Button5 = pushButton<QPushButton>(Panel3, "Button5", QStringLiteral("Zoom In"), {1, 1, 80, 24});
+    Button6 = pushButton<QPushButton>(Panel3, "Button6", QStringLiteral("Zoom Out"), {1, 24, 80, 24});
+    SpeedButton11 = toolButton(Panel3, QStringLiteral("SpeedButton11"), QStringLiteral("Show Segs"), {80, 1, 73, 24});
+    SpeedButton12 =
+        toolButton(Panel3, QStringLiteral("SpeedButton12"), QStringLiteral("Auto Refresh"), {80, 24, 73, 24});
+    SpeedButton10 = toolButton(Panel3, QStringLiteral("SpeedButton10"), QStringLiteral("Show Grid"), {152, 1, 73, 24});
+    SpeedButton9 = toolButton(Panel3, QStringLiteral("SpeedButton9"), QStringLiteral("Show All"), {152, 24, 73, 24});
+    // Value editing from this window comes with its mouse editing; until then
+    // the buttons show, disabled.
+    RepeatButton1 = pushButton<TRepeatButton>(Panel3, "RepeatButton1", QStringLiteral("Val. Up"), {224, 1, 73, 24});
+    RepeatButton2 = pushButton<TRepeatButton>(Panel3, "RepeatButton2", QStringLiteral("Val. Down"), {224, 24, 73, 24});
+    for (TRepeatButton* button : {RepeatButton1, RepeatButton2}) {
+        button->InitRepeatPause = 250;
+        button->RepeatPause = 50;
+        button->setEnabled(false);
+    }
+    Button3 = pushButton<QPushButton>(Panel3, "Button3", QStringLiteral("Ramp"), {296, 1, 73, 24});
+    Button3->setEnabled(false);
+    Button3->setFocusPolicy(Qt::NoFocus);
+    Button4 = pushButton<QPushButton>(Panel3, "Button4", QStringLiteral("Refresh"), {296, 24, 73, 24});
+    Button4->setFocusPolicy(Qt::ClickFocus);
+    StaticText1 = new QLabel(QStringLiteral("Segment 1 start time: 0:00.0"), Panel3);
+    StaticText1->setObjectName(QStringLiteral("StaticText1"));
+    StaticText2 = new QLabel(QStringLiteral("Session total time: 1:00.0"), Panel3);
+    StaticText2->setObjectName(QStringLiteral("StaticText2"));
+    for (QLabel* text : {StaticText1, StaticText2}) {
+        text->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        text->setAutoFillBackground(true);
+        QPalette light = text->palette();
+        light.setColor(QPalette::Window, light.color(QPalette::Light));
+        text->setPalette(light);
+        setPixelFont(text, 16);
+    }
+    StaticText1->setGeometry(368, 0, kStaticTextWidth, 24);
+    StaticText2->setGeometry(368, 24, kStaticTextWidth, 24);
+
+    connect(Button4, &QPushButton::clicked, this, &TForm8::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm8::Button5Click);
+    connect(Button6, &QPushButton::clicked, this, &TForm8::Button6Click);
+    connect(SpeedButton9, &QToolButton::clicked, this, &TForm8::SpeedButton9Click);
+    connect(SpeedButton10, &QToolButton::clicked, this, &TForm8::SpeedButton10Click);
+    connect(SpeedButton11, &QToolButton::clicked, this, &TForm8::SpeedButton11Click);
+    connect(SpeedButton12, &QToolButton::clicked, this, &TForm8::SpeedButton12Click);
+}
+
+void TForm8::buildMenus()
+{
+    View1 = namedMenu(menuBar(), "View1", QStringLiteral("&View"));
+    ZoomIn1 = menuItem(View1, "ZoomIn1", QStringLiteral("Zoom &In"), QKeySequence(Qt::CTRL | Qt::Key_I));
+    ZoomOut1 = menuItem(View1, "ZoomOut1", QStringLiteral("Zoom &Out"), QKeySequence(Qt::CTRL | Qt::Key_U));
+    connect(ZoomIn1, &QAction::triggered, this, &TForm8::ZoomInProc);
+    connect(ZoomOut1, &QAction::triggered, this, &TForm8::ZoomOutProc);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this,
+            [this] { showHelp(StringGrid1->hasFocus() ? kGridHelpContext : kWindowHelpContext); });
 }
 
 void TForm8::FormCreate()
 {
-    if (Form7)
-        placeFromSettings(Form7->GraphEdBounds);
+    placeFromSettings(Form7 ? Form7->GraphEdBounds : StoredBounds{});
+    if (Form7) {
+        setToggle(SpeedButton11, Form7->ShowSegs);
+        setToggle(SpeedButton10, Form7->ShowGrid);
+        setToggle(SpeedButton9, Form7->ShowAll);
+        setToggle(SpeedButton12, Form7->AutoRefresh);
+    }
+    // The client takes its size from the window now, not at the first show.
+    layout()->activate();
+    // Laid out by the resize rules from the start, so that the first virtual
+    // width is the plot's.
+    layOut();
+    SetImageRects();
+    RecalcImage1Params();
+    const GridRect sel = StringGrid1->selectionRect();
+    const int row = StringGrid1->currentRow();
+    m_geo.SelRect = {sel.left, row, sel.right, row};
+    m_geo.CurSeg = StringGrid1->currentSegment();
     if (Form1)
         Form1->OpenSessionWhenRun();
 }
@@ -31,11 +270,262 @@ void TForm8::placeFromSettings(const StoredBounds& stored)
 {
     if (stored.Width != kNotSet && stored.Width > 0 && stored.Height > 0) {
         // A size larger than the whole desktop comes from a damaged file; the
-        // window would have no edge left to grab.
+        // window would have no edge left to grab. One below the minimum
+        // grows to it.
         QSize size(stored.Width, stored.Height);
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             size = size.boundedTo(screen->availableVirtualGeometry().size());
         resize(size);
     }
     placeWindow(this, {stored.Left, stored.Top}, centredPlace(this));
+}
+
+void TForm8::FormActivate()
+{
+    if (Form7) {
+        setToggle(SpeedButton11, Form7->ShowSegs);
+        setToggle(SpeedButton10, Form7->ShowGrid);
+        setToggle(SpeedButton9, Form7->ShowAll);
+        setToggle(SpeedButton12, Form7->AutoRefresh);
+        if (Form7->GraphEdMaximized && !(windowState() & Qt::WindowMaximized))
+            setWindowState(windowState() | Qt::WindowMaximized);
+    }
+    DrawImage();
+}
+
+// ---- Layout --------------------------------------------------------------------------------------
+
+GraphLayout TForm8::layoutFor(QSize client)
+{
+    const int width = client.width();
+    const int height = client.height();
+    GraphLayout l;
+    int panel1Height = height;
+    if (height >= kGridHeight + kPanel3Height + 20)
+        panel1Height = height - kPanel3Height - 20;
+    else if (height >= kGridHeight + 10)
+        panel1Height = kGridHeight;
+    const int panel1Width = width - kPanel2Width - kGridWidth - 16;
+    l.Panel1 = {8, 0, panel1Width, panel1Height};
+    // The panel's client is its whole area.
+    const int imageHeight = panel1Height - kScrollBarHeight - 5;
+    l.Image1 = {43, 2, panel1Width - kAxisWidth - 5, imageHeight};
+    l.Image2 = {2, 2, kAxisWidth, imageHeight};
+    l.Shape1 = {40, 2, 4, imageHeight};
+    l.PropScrollBar1 = {43, imageHeight + 3, panel1Width - kAxisWidth - 3, kScrollBarHeight};
+    l.Panel2 = {panel1Width + 8, 0, kPanel2Width, kPanel2Height};
+    l.StringGrid1 = {l.Panel2.x() + kPanel2Width, 0, kGridWidth, kGridHeight};
+    const int panel3Width = width >= kPanel3FullFrom ? width - 16 : kPanel3MinWidth;
+    l.Panel3 = {8, std::max(kGridHeight, panel1Height) + 10, panel3Width, kPanel3Height};
+    l.StaticTextLeft = panel3Width - kStaticTextWidth;
+    return l;
+}
+
+void TForm8::layOut()
+{
+    const GraphLayout l = layoutFor(m_client->size());
+    const auto place = [](QWidget* w, QRect r) {
+        w->setGeometry(r.x(), r.y(), std::max(r.width(), 0), std::max(r.height(), 0));
+    };
+    place(Panel1, l.Panel1);
+    place(Image2, l.Image2);
+    place(Shape1, l.Shape1);
+    place(Image1, l.Image1);
+    place(PropScrollBar1, l.PropScrollBar1);
+    place(Panel2, l.Panel2);
+    place(StringGrid1, l.StringGrid1);
+    place(Panel3, l.Panel3);
+    for (QLabel* text : {StaticText1, StaticText2})
+        text->move(l.StaticTextLeft, text->y());
+}
+
+void TForm8::FormResize()
+{
+    const Qt::WindowStates state = windowState();
+    if (Form7 && !(state & Qt::WindowMinimized))
+        Form7->GraphEdMaximized = state & Qt::WindowMaximized;
+    layOut();
+    RecalcImage1Params();
+    DrawImage();
+}
+
+bool TForm8::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == m_client && e->type() == QEvent::Resize)
+        FormResize();
+    return false;
+}
+
+void TForm8::changeEvent(QEvent* e)
+{
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+// ---- Geometry and drawing -------------------------------------------------------------------
+
+PlotSession TForm8::plotSession() const
+{
+    const Engine& eng = *m_model.Eng;
+    // During a run SegEnd holds the run's positions at its length factor.
+    const bool frozen = (Form1 && Form1->Playing) || eng.Ending || eng.Recording;
+    return {*m_model.Ses, m_model.Tables, *m_model.Params, frozen};
+}
+
+PlotView TForm8::plotView() const
+{
+    PlotView v;
+    for (int b = 1; b <= 8; ++b)
+        v.CurveDown[b] = CurveButtons[b]->isChecked();
+    v.ShowSegs = SpeedButton11->isChecked();
+    v.ShowGrid = SpeedButton10->isChecked();
+    v.ShowAll = SpeedButton9->isChecked();
+    // The spreadsheet editor keeps its row equal to this grid's.
+    v.EditorRow = Form3 ? Form3->StringGrid1->currentRow() : StringGrid1->currentRow();
+    v.AxisWidth = Image2->width();
+    v.AxisHeight = Image2->height();
+    return v;
+}
+
+void TForm8::SetImageRects()
+{
+    m_geo.Width = Image1->width();
+    m_geo.Height = Image1->height();
+}
+
+void TForm8::RecalcImage1Params()
+{
+    m_geo.RecalcImage1Params(Image1->width(), Image1->height(), plotSession());
+    setScrollBar(PropScrollBar1->value());
+}
+
+void TForm8::DrawImage()
+{
+    m_plotCanvas.begin(Image1->image());
+    m_axisCanvas.begin(Image2->image());
+    m_renderer.DrawImage(m_geo, plotSession(), plotView(), m_plotCanvas, m_axisCanvas);
+    m_plotCanvas.end();
+    m_axisCanvas.end();
+    Image1->update();
+    Image2->update();
+}
+
+void TForm8::setScrollBar(int position)
+{
+    const QSignalBlocker silent(PropScrollBar1);
+    PropScrollBar1->setRange(0, m_geo.scrollLimit());
+    PropScrollBar1->setPageStep(std::max(m_geo.ScrollPage, 1));
+    PropScrollBar1->setValue(position);
+    m_geo.ScrollX = PropScrollBar1->value() * m_geo.ScrollDiv;
+}
+
+void TForm8::ChangeVirtImageScrollBarRange()
+{
+    m_geo.ScrollMax = m_geo.VirtualWidth / std::max(m_geo.ScrollDiv, 1);
+    setScrollBar(PropScrollBar1->value());
+}
+
+void TForm8::PropScrollbar1Change()
+{
+    m_geo.ScrollX = PropScrollBar1->value() * m_geo.ScrollDiv;
+    DrawImage();
+}
+
+void TForm8::zoomed(std::optional<std::int32_t> position)
+{
+    if (!position)
+        return;
+    setScrollBar(*position);
+    DrawImage();
+}
+
+void TForm8::ZoomInProc()
+{
+    zoomed(m_geo.zoomIn(plotSession()));
+}
+
+void TForm8::ZoomOutProc()
+{
+    zoomed(m_geo.zoomOut(plotSession()));
+}
+
+void TForm8::resetZoom()
+{
+    m_geo.resetZoom(Image1->width());
+    {
+        const QSignalBlocker silent(PropScrollBar1);
+        PropScrollBar1->setValue(0);
+    }
+    ChangeVirtImageScrollBarRange();
+}
+
+// ---- The spreadsheet editor's calls -------------------------------------------------------------
+
+void TForm8::setTimeTexts(const QString& start, const QString& total)
+{
+    StaticText1->setText(start);
+    StaticText2->setText(total);
+}
+
+// ---- Buttons ---------------------------------------------------------------------------------------
+
+void TForm8::setToggle(QToolButton* button, bool down)
+{
+    const QSignalBlocker silent(button);
+    button->setChecked(down);
+}
+
+void TForm8::SpeedButton1to8Click(int)
+{
+    // The selected row's curve cannot be hidden.
+    if (const int keep = curveButtonOfRow(StringGrid1->currentRow()))
+        setToggle(CurveButtons[keep], true);
+    DrawImage();
+}
+
+void TForm8::SpeedButton9Click()
+{
+    if (Form7)
+        Form7->ShowAll = SpeedButton9->isChecked();
+    DrawImage();
+}
+
+void TForm8::SpeedButton10Click()
+{
+    if (Form7)
+        Form7->ShowGrid = SpeedButton10->isChecked();
+    DrawImage();
+}
+
+void TForm8::SpeedButton11Click()
+{
+    if (Form7)
+        Form7->ShowSegs = SpeedButton11->isChecked();
+    DrawImage();
+}
+
+void TForm8::SpeedButton12Click()
+{
+    if (Form7)
+        Form7->AutoRefresh = SpeedButton12->isChecked();
+    DrawImage();
+}
+
+void TForm8::Button4Click()
+{
+    DrawImage();
+    StringGrid1->setFocus();
+}
+
+void TForm8::Button5Click()
+{
+    ZoomInProc();
+    StringGrid1->setFocus();
+}
+
+void TForm8::Button6Click()
+{
+    ZoomOutProc();
+    StringGrid1->setFocus();
 }

@@ -1,28 +1,181 @@
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
+#include <QRect>
+#include <array>
 
+#include "player/GraphicEditorLink.h"
+#include "player/PlotGeometry.h"
+#include "player/PlotRenderer.h"
+#include "player/QtPlotCanvas.h"
+
+class EditorGrid;
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class QToolButton;
+class SegmentGridModel;
+class TRepeatButton;
 struct PlayerModel;
 struct StoredBounds;
 
-/// The graphic editor. For now a shell whose create step opens the start-up
-/// session, as the finished window does. GUI thread only.
-class TForm8 final : public QMainWindow {
+/// One of the graphic editor's two images: shows the top-left part of a
+/// backing image that the editor draws into. The backing image is made once,
+/// at the screen's size less 80 pixels, and only grows, when the widget
+/// becomes larger than it; painting never redraws the plot. GUI thread only.
+class PlotImage final : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm8(PlayerModel& model);
+    PlotImage(QSize backing, QWidget* parent);
 
-    /// Start-up's create step, right after construction: takes the start
-    /// bounds the playback control read from the settings, then opens the
-    /// session named on the command line, or a new one.
-    void FormCreate();
+    QImage& image() { return m_image; }
+    const QImage& image() const { return m_image; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
-    /// The stored client size when one is stored, then the stored place, or
+    QImage m_image;
+};
+
+/// Where FormResize puts the controls for a client size (each in its parent's
+/// coordinates; sizes may come out negative for a client below the minimum).
+struct GraphLayout {
+    QRect Panel1, Image1, Image2, Shape1, PropScrollBar1, Panel2, StringGrid1, Panel3;
+    int StaticTextLeft = 0; ///< both time texts, right-aligned in Panel3
+};
+
+/// The graphic editor: the open session as value curves over time, with a
+/// value axis for the selected row, a time axis, segment marks, the bands of
+/// the selected and current segments, zoom, horizontal scrolling, curve
+/// buttons and view toggles, beside a second grid on the spreadsheet editor's
+/// model. Its geometry and drawing are PlotGeometry's and PlotRenderer's; this
+/// window lays out its controls by hand and applies their results.
+/// Installs itself as the spreadsheet editor's graphic editor for its
+/// lifetime. GUI thread only.
+class TForm8 final : public QMainWindow, public GraphicEditorLink {
+    Q_OBJECT
+public:
+    /// `grid` is the spreadsheet editor's model; it outlives this window.
+    TForm8(PlayerModel& model, SegmentGridModel& grid);
+    ~TForm8() override;
+
+    /// Start-up's create step, right after construction: place and size from
+    /// the settings, layout, geometry and selection; its last step opens the
+    /// session named on the command line, or a new one.
+    void FormCreate();
+    /// Each activation: the view toggles from the settings' fields, the
+    /// maximized state, a redraw.
+    void FormActivate();
+    /// Lays out the controls for the client's size, then geometry and redraw.
+    void FormResize();
+    static GraphLayout layoutFor(QSize client);
+
+    // ---- Geometry and drawing ----------------------------------------------------------
+
+    /// Recomputes the geometry for the plot's size; the scroll bar follows.
+    void RecalcImage1Params() override;
+    void SetImageRects();
+    /// The whole plot and value axis drawn again.
+    void DrawImage();
+    /// Zoom fitting the selection; the scroll bar follows.
+    void ZoomInProc();
+    void ZoomOutProc();
+    /// The scroll bar's maximum from the virtual width; the scroll position
+    /// taken from the bar. No redraw.
+    void ChangeVirtImageScrollBarRange();
+    /// The user moved the scroll bar.
+    void PropScrollbar1Change();
+    /// The whole session in view again (virtual width := the plot's width)
+    /// at scroll position 0; no redraw.
+    void resetZoom();
+
+    // ---- The spreadsheet editor's calls ---------------------------------------------------
+
+    void setTimeTexts(const QString& start, const QString& total) override;
+
+    // ---- Buttons -----------------------------------------------------------------------------
+
+    /// Curve button 1..8 toggled by the user: the selected row's stays down.
+    void SpeedButton1to8Click(int button);
+    void SpeedButton9Click();  // "Show All"
+    void SpeedButton10Click(); // "Show Grid"
+    void SpeedButton11Click(); // "Show Segs"
+    void SpeedButton12Click(); // "Auto Refresh"
+    /// "Refresh", "Zoom In", "Zoom Out"; then the grid takes the keyboard.
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+
+    // ---- Read access -----------------------------------------------------------------------
+
+    /// The geometry fields (AxisY, YScale, VirtualWidth, ScrollX, SelRect, ...),
+    /// with the scroll bar's maximum and page in units of ScrollDiv.
+    const PlotGeometry& geometry() const { return m_geo; }
+
+    // ---- Controls, named as the design names them ------------------------------------------
+
+    QFrame* Panel1 = nullptr;
+    PlotImage* Image2 = nullptr; // the value axis
+    QFrame* Shape1 = nullptr;
+    PlotImage* Image1 = nullptr; // the plot
+    QScrollBar* PropScrollBar1 = nullptr;
+    QFrame* Panel2 = nullptr;
+    /// SpeedButton1..8, the curve buttons (entry 0 unused).
+    std::array<QToolButton*, 9> CurveButtons{};
+    EditorGrid* StringGrid1 = nullptr;
+    QFrame* Panel3 = nullptr;
+    QPushButton* Button5 = nullptr;      // "Zoom In"
+    QPushButton* Button6 = nullptr;      // "Zoom Out"
+    QToolButton* SpeedButton11 = nullptr; // "Show Segs"
+    QToolButton* SpeedButton12 = nullptr; // "Auto Refresh"
+    QToolButton* SpeedButton10 = nullptr; // "Show Grid"
+    QToolButton* SpeedButton9 = nullptr;  // "Show All"
+    TRepeatButton* RepeatButton1 = nullptr; // "Val. Up"
+    TRepeatButton* RepeatButton2 = nullptr; // "Val. Down"
+    QPushButton* Button3 = nullptr;      // "Ramp"
+    QPushButton* Button4 = nullptr;      // "Refresh"
+    QLabel* StaticText1 = nullptr;       // segment start time
+    QLabel* StaticText2 = nullptr;       // session total time
+
+    QMenu* View1 = nullptr;
+    QAction* ZoomIn1 = nullptr;
+    QAction* ZoomOut1 = nullptr;
+
+protected:
+    void changeEvent(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildControls();
+    /// The stored window size when one is stored, then the stored place, or
     /// centred on the screen.
     void placeFromSettings(const StoredBounds& stored);
+    void buildMenus();
+    /// FormResize's placement of the controls, for the client's present size.
+    void layOut();
+    PlotSession plotSession() const;
+    PlotView plotView() const;
+    /// Puts the scroll bar on the geometry's range (its last page ending at
+    /// the maximum) and `position`, without a change event; ScrollX follows
+    /// the position the bar takes.
+    void setScrollBar(int position);
+    void zoomed(std::optional<std::int32_t> position);
+    void setToggle(QToolButton* button, bool down);
 
     PlayerModel& m_model;
+    SegmentGridModel& m_grid;
+    GraphicEditorLink* m_linkBefore = nullptr;
+    QWidget* m_client = nullptr;
+    PlotGeometry m_geo;
+    PlotRenderer m_renderer;
+    QtPlotCanvas m_plotCanvas;
+    QtPlotCanvas m_axisCanvas;
 };
 
 /// Created once at start-up.

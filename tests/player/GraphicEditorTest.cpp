@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStringList>
 #include <QToolButton>
 #include <memory>
@@ -254,4 +255,206 @@ TEST(PlotCanvas, PixelsAsTheEditorDrawsThem)
     };
     for (const Pixel& p : pixels)
         EXPECT_EQ(QColor(image.pixel(p.x, p.y)).name(), p.colour) << p.x << "," << p.y;
+}
+
+namespace {
+
+// The editor as start-up makes it, beside the main window, the spreadsheet
+// editor and the playback control that carries its settings.
+struct GraphWindow : testing::Test {
+    ScriptedPrompts script;
+    PlayerModel pm;
+    Session& ses = *pm.Ses;
+    std::unique_ptr<TForm1> main;
+    std::unique_ptr<TForm3> sheet;
+    std::unique_ptr<TForm7> control;
+    std::unique_ptr<TForm8> form;
+
+    GraphWindow()
+    {
+        pm.Tables = syntheticTables();
+        main = std::make_unique<TForm1>(pm);
+        sheet = std::make_unique<TForm3>(pm);
+        control = std::make_unique<TForm7>(pm);
+        std::tie(Form1, Form3, Form7) = std::tuple(main.get(), sheet.get(), control.get());
+        sheet->FormCreate();
+        form = std::make_unique<TForm8>(pm, sheet->gridModel());
+        Form8 = form.get();
+        form->FormCreate();
+        setSegments(10);
+    }
+    ~GraphWindow() override
+    {
+        std::tie(Form1, Form3, Form7, Form8) = std::tuple(nullptr, nullptr, nullptr, nullptr);
+        PlaybackLock::clear();
+    }
+    void setSegments(int count, const TSegRec& record = {3, 1, 10, 150, 70, 70, 20, 22, 1, 1, 5, 11, 15, 1, 1, 1, 1, 51})
+    {
+        sheet->gridModel().resetSession([&] {
+            ses.SegCount = count;
+            for (int s = 1; s <= count; ++s)
+                ses.Segments[s] = record;
+        });
+        form->RecalcImage1Params();
+    }
+    /// Until the selection is handed over, the editor takes its grid's
+    /// selection when it is created (without a session to open here).
+    void select(int segment, int row)
+    {
+        form->StringGrid1->setCurrentCell(segment, row);
+        Form1 = nullptr;
+        form->FormCreate();
+        Form1 = main.get();
+    }
+    QRgb pixel(int x, int y) const { return form->Image1->image().pixel(x, y); }
+};
+
+} // namespace
+
+TEST(GraphLayout, ResizeRulesOnBothSidesOfTheirThresholds)
+{
+    struct Case {
+        int width, height;
+        int panel1Height, panel3Top, panel3Width;
+    };
+    const Case cases[] = {
+        {631, 451, 382, 392, 617}, {800, 600, 531, 541, 784}, {632, 450, 382, 392, 616},
+        {700, 392, 382, 392, 684}, {700, 391, 391, 401, 684},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.height);
+        const GraphLayout l = TForm8::layoutFor({c.width, c.height});
+        EXPECT_EQ(l.Panel1, QRect(8, 0, c.width - 186, c.panel1Height));
+        EXPECT_EQ(l.Image1, QRect(43, 2, c.width - 231, c.panel1Height - 22));
+        EXPECT_EQ(l.Image2.height(), c.panel1Height - 22);
+        EXPECT_EQ(l.Shape1.height(), c.panel1Height - 22);
+        EXPECT_EQ(l.PropScrollBar1, QRect(43, c.panel1Height - 19, c.width - 229, 17));
+        EXPECT_EQ(l.Panel2.x(), c.width - 178);
+        EXPECT_EQ(l.StringGrid1.x(), c.width - 153);
+        EXPECT_EQ(l.Panel3, QRect(8, c.panel3Top, c.panel3Width, 49));
+        EXPECT_EQ(l.StaticTextLeft, c.panel3Width - 249);
+    }
+}
+
+TEST_F(GraphWindow, OpensAtTheDesignSizeWithTheWholeSessionInView)
+{
+    EXPECT_EQ(form->centralWidget()->size(), QSize(631, 451));
+    EXPECT_EQ(form->Image1->size(), QSize(400, 360));
+    EXPECT_EQ(form->geometry().VirtualWidth, 400);
+    EXPECT_EQ(form->StringGrid1->rowHeight(), 19);
+    EXPECT_EQ(form->CurveButtons[6]->y(), 2 + 19 * fVolume);
+    EXPECT_TRUE(main->GraphicEditor1->isEnabled());
+    EXPECT_TRUE(sheet->GraphicEditor1->isEnabled());
+
+    form->show();
+    form->resize(1000, 700);
+    spinEvents(20);
+    EXPECT_EQ(form->geometry().VirtualWidth, form->Image1->width());
+    EXPECT_GT(form->Image1->width(), 700);
+    EXPECT_FALSE(control->GraphEdMaximized);
+    // Minimized, the window keeps what it was.
+    control->GraphEdMaximized = true;
+    form->setWindowState(Qt::WindowMinimized);
+    form->FormResize();
+    EXPECT_TRUE(control->GraphEdMaximized);
+    form->setWindowState(Qt::WindowNoState);
+    form->FormResize();
+    EXPECT_FALSE(control->GraphEdMaximized);
+}
+
+TEST_F(GraphWindow, ZoomAndScrollBar)
+{
+    select(4, fVolume);
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QScrollBar* bar = form->PropScrollBar1;
+    form->Button5->click();
+    const PlotGeometry& g = form->geometry();
+    EXPECT_EQ(g.VirtualWidth, 800);
+    EXPECT_EQ(bar->maximum(), 400);
+    EXPECT_EQ(bar->pageStep(), 400);
+    EXPECT_EQ(bar->value(), 181); // segment 4 starts at 231 px, 50 px from the edge
+    EXPECT_EQ(g.ScrollX, 181);
+    EXPECT_TRUE(form->StringGrid1->hasFocus());
+    bar->setValue(5000); // the user's move, clamped to the last page
+    EXPECT_EQ(bar->value(), 400);
+    EXPECT_EQ(g.ScrollX, 400);
+    form->Button4->setFocus();
+    form->ZoomOut1->trigger();
+    EXPECT_TRUE(form->Button4->hasFocus()) << "menu items leave the focus";
+    EXPECT_EQ(g.VirtualWidth, 400);
+    EXPECT_EQ(bar->maximum(), 0);
+    EXPECT_EQ(g.ScrollX, 0);
+}
+
+TEST_F(GraphWindow, ButtonsAndToggles)
+{
+    form->StringGrid1->setCurrentCell(1, fVolume);
+    QToolButton* volume = form->CurveButtons[6];
+    volume->click();
+    EXPECT_TRUE(volume->isChecked()) << "the selected row's curve stays";
+    form->CurveButtons[1]->click();
+    EXPECT_FALSE(form->CurveButtons[1]->isChecked());
+
+    // Set from the settings' fields without writing them back.
+    control->ShowSegs = false;
+    control->ShowAll = true;
+    QSignalSpy toggled(form->SpeedButton9, &QToolButton::toggled);
+    form->FormActivate();
+    EXPECT_EQ(toggled.count(), 0);
+    EXPECT_FALSE(form->SpeedButton11->isChecked());
+    EXPECT_TRUE(form->SpeedButton9->isChecked());
+    EXPECT_TRUE(form->SpeedButton10->isChecked());
+    EXPECT_FALSE(control->ShowSegs);
+    form->SpeedButton10->click();
+    EXPECT_FALSE(control->ShowGrid);
+    form->SpeedButton12->click();
+    EXPECT_TRUE(control->AutoRefresh);
+}
+
+TEST_F(GraphWindow, ARunKeepsItsSegmentEnds)
+{
+    Engine& eng = *pm.Eng;
+    const auto held = [&](const std::function<void(bool)>& set) {
+        set(true);
+        ses.SegEnd[10] = 123;
+        form->DrawImage();
+        form->RecalcImage1Params();
+        const bool kept = ses.SegEnd[10] == 123;
+        set(false);
+        form->DrawImage();
+        return kept && ses.SegEnd[10] == 10 * 60 * 44100;
+    };
+    EXPECT_TRUE(held([&](bool on) { main->Playing = on; }));
+    EXPECT_TRUE(held([&](bool on) { eng.Ending = on; }));
+    EXPECT_TRUE(held([&](bool on) { eng.Recording = on; }));
+}
+
+TEST_F(GraphWindow, DeepZoomStillShowsTheCurve)
+{
+    // An eighth of a second amid 2000 segments of 320 s, each gliding.
+    TSegRec long320{32, 1, 10, 150, 70, 70, 20, 22, 1, 1, 5, 11, 15, 1, 1, 1, 1, 51};
+    setSegments(kMaxSegments, long320);
+    ses.Segments[1000].Time = 1;
+    select(1000, fFreq1From);
+    for (int i = 0; i < 30; ++i)
+        form->ZoomInProc();
+    EXPECT_GT(form->geometry().VirtualWidth, 1000000000);
+    // Freq 1 crosses the plot as a line whose ends lie far beside it.
+    const QRgb blue = qRgb(0, 0, 255);
+    int columns = 0;
+    for (int x = 0; x < 400; x += 50)
+        for (int y = 0; y < 340; ++y)
+            if (pixel(x, y) == blue) {
+                ++columns;
+                break;
+            }
+    EXPECT_EQ(columns, 8);
+}
+
+TEST_F(GraphWindow, TimeTextsReachTheStaticTexts)
+{
+    sheet->SesTimeComp(3);
+    EXPECT_EQ(form->StaticText1->text(), "Segment 3 start time: 2:00.0");
+    EXPECT_EQ(form->StaticText2->text(), "Session total time: 10:00.0");
 }

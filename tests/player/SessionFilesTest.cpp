@@ -76,7 +76,7 @@ struct SessionFiles : ::testing::Test {
     std::unique_ptr<TForm3> editor = std::make_unique<TForm3>(model);
     std::unique_ptr<TForm4> options = std::make_unique<TForm4>(*model.Eng, model.Eng->AudioOutputFilter, model.Folders,
                                                                *form->AudioOut1, dir.string());
-    std::unique_ptr<TForm8> graph = std::make_unique<TForm8>(model);
+    std::unique_ptr<TForm8> graph = std::make_unique<TForm8>(model, editor->gridModel());
 
     SessionFiles()
     {

@@ -83,7 +83,7 @@ struct WavWindow : ::testing::Test {
         model.Tables = syntheticTables();
         form = std::make_unique<TForm1>(model);
         editor = std::make_unique<TForm3>(model);
-        graph = std::make_unique<TForm8>(model);
+        graph = std::make_unique<TForm8>(model, editor->gridModel());
         options = std::make_unique<TForm4>(eng, eng.AudioOutputFilter, model.Folders, *form->AudioOut1, dir.string());
         progress = std::make_unique<TForm5>();
         std::tie(Form1, Form3, Form4, Form5, Form8) =
