@@ -114,8 +114,10 @@ void reset_and_paint(benchmark::State& state)
 std::array<std::unique_ptr<EditorGrid>, 2> twoGrids(SegmentGridModel& model)
 {
     std::array<std::unique_ptr<EditorGrid>, 2> grids;
-    for (auto& grid : grids) {
-        grid = std::make_unique<EditorGrid>();
+    const int rowHeights[2] = {18, 19};
+    for (int i = 0; i < 2; ++i) {
+        auto& grid = grids[i];
+        grid = std::make_unique<EditorGrid>(rowHeights[i]);
         grid->setModel(&model);
         grid->resize(640, 381);
         grid->show();

@@ -77,6 +77,9 @@ void TForm3::NewProc()
     SessionImage image;
     image.Records = {m_model.Tables.DefaultSegment};
     ReplaceSession(image, ReplaceKind::New);
+    // A reset zoom takes effect in the geometry first.
+    graphicEditor().RecalcImage1Params();
+    graphicEditor().DrawImage();
 }
 
 void TForm3::ReplaceSession(const SessionImage& image, ReplaceKind kind)

@@ -29,7 +29,8 @@ public:
     // model's column signals by themselves (EditorGrid); these calls are for
     // what the graphic editor draws and enables beside its grid.
 
-    /// Segments were inserted or deleted: draw the plot again.
+    /// Segments were inserted or deleted, or the session replaced: draw the
+    /// plot again.
     virtual void DrawImage();
     /// Add New appended a segment (called only when it was not refused): show
     /// it and select it.

@@ -56,8 +56,8 @@ int lastSegment(const Session& ses)
 
 std::int32_t toInt32(std::int64_t v)
 {
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    using Limits = std::numeric_limits<std::int32_t>;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, Limits::min(), Limits::max()));
 }
 
 float scaleFor(std::int32_t plotHeight, int max)

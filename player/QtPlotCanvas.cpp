@@ -20,7 +20,7 @@ QtPlotCanvas::~QtPlotCanvas()
     end();
 }
 
-void QtPlotCanvas::begin(QImage& image)
+void QtPlotCanvas::begin(QImage& image, QSize shown)
 {
     end();
     m_image = &image;
@@ -28,8 +28,9 @@ void QtPlotCanvas::begin(QImage& image)
     // detaches nothing, and the painter draws into the same pixels.
     m_bits = reinterpret_cast<std::uint32_t*>(image.bits());
     m_stride = image.bytesPerLine() / 4;
-    m_width = image.width();
-    m_height = image.height();
+    // What lies beside the widget is never seen: no need to draw it.
+    m_width = shown.isEmpty() ? image.width() : std::min(image.width(), shown.width());
+    m_height = shown.isEmpty() ? image.height() : std::min(image.height(), shown.height());
     m_pen = pixelOf(kPlotBlack);
     m_penWidth = 1;
     m_brush = pixelOf(kPlotWhite);

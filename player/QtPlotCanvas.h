@@ -30,8 +30,9 @@ public:
     QtPlotCanvas& operator=(const QtPlotCanvas&) = delete;
 
     /// Starts drawing into `image`, which must stay alive and unresized until
-    /// end(); pen black 1, brush white, 9-pixel type.
-    void begin(QImage& image);
+    /// end(); pen black 1, brush white, 9-pixel type. Lines and rectangles
+    /// stay within its top-left `shown` part (the whole image when empty).
+    void begin(QImage& image, QSize shown = {});
     /// Releases the image.
     void end();
 

@@ -29,6 +29,7 @@
 #include "platform/WaitCursor.h"
 #include "platform/Win1252Qt.h"
 #include "player/EditorGrid.h"
+#include "player/GraphicEditorLink.h"
 #include "player/PathText.h"
 #include "player/PlaybackLock.h"
 #include "player/PlayerModel.h"
@@ -371,6 +372,11 @@ QString TForm1::commitSession(const std::string& fileName, const ParsedSession& 
     ses.SesModified = false;
     if (Form3)
         Form3->SesTimeComp(1);
+    // The whole new session in the graphic editor's view.
+    GraphicEditorLink& graph = graphicEditor();
+    graph.resetZoom();
+    graph.RecalcImage1Params();
+    graph.DrawImage();
     return fromWin1252(RepairWarning(parsed, keepSliders));
 }
 

@@ -402,8 +402,8 @@ void TForm8::RecalcImage1Params()
 
 void TForm8::DrawImage()
 {
-    m_plotCanvas.begin(Image1->image());
-    m_axisCanvas.begin(Image2->image());
+    m_plotCanvas.begin(Image1->image(), Image1->size());
+    m_axisCanvas.begin(Image2->image(), Image2->size());
     m_renderer.DrawImage(m_geo, plotSession(), plotView(), m_plotCanvas, m_axisCanvas);
     m_plotCanvas.end();
     m_axisCanvas.end();

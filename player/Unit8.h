@@ -82,7 +82,7 @@ public:
     void RecalcImage1Params() override;
     void SetImageRects();
     /// The whole plot and value axis drawn again.
-    void DrawImage();
+    void DrawImage() override;
     /// Zoom fitting the selection; the scroll bar follows.
     void ZoomInProc();
     void ZoomOutProc();
@@ -93,7 +93,7 @@ public:
     void PropScrollbar1Change();
     /// The whole session in view again (virtual width := the plot's width)
     /// at scroll position 0; no redraw.
-    void resetZoom();
+    void resetZoom() override;
 
     // ---- The spreadsheet editor's calls ---------------------------------------------------
 

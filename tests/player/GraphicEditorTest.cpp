@@ -8,11 +8,14 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QToolButton>
+#include <fstream>
 #include <memory>
 #include <span>
 
 #include "engine/SegParams.h"
+#include "engine/SessionFile.h"
 #include "engine/TestTables.h"
 #include "platform/Prompts.h"
 #include "player/EditorGrid.h"
@@ -27,15 +30,8 @@
 #include "player/Unit8.h"
 #include "support/QtApp.h"
 
-void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << s.toStdString();
-}
-
-void PrintTo(const QStringList& l, std::ostream* os)
-{
-    *os << l.join(" | ").toStdString();
-}
+void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
+void PrintTo(const QStringList& l, std::ostream* os) { *os << l.join(" | ").toStdString(); }
 
 namespace {
 
@@ -45,14 +41,15 @@ struct RecordingCanvas final : PlotCanvas {
     QStringList log;
 
     static QString rgb(PlotColor c) { return QString("%1,%2,%3").arg(c.r).arg(c.g).arg(c.b); }
+    static QString nums(const char* what, int a, int b, int c, int d)
+    {
+        return QString("%1 %2 %3 %4 %5").arg(what).arg(a).arg(b).arg(c).arg(d);
+    }
     void setPen(PlotColor c, int w) override { log << "pen " + rgb(c) + " " + QString::number(w); }
     void setBrush(PlotColor c) override { log << "brush " + rgb(c); }
     void setFont(int px, bool bold) override { log << QString("font %1%2").arg(px).arg(bold ? " bold" : ""); }
-    void fillRect(int x, int y, int w, int h) override { log << QString("fill %1 %2 %3 %4").arg(x).arg(y).arg(w).arg(h); }
-    void line(int x1, int y1, int x2, int y2) override
-    {
-        log << QString("line %1 %2 %3 %4").arg(x1).arg(y1).arg(x2).arg(y2);
-    }
+    void fillRect(int x, int y, int w, int h) override { log << nums("fill", x, y, w, h); }
+    void line(int x1, int y1, int x2, int y2) override { log << nums("line", x1, y1, x2, y2); }
     void lines(std::span<const PlotLine> ls) override
     {
         QString all = "lines";
@@ -62,7 +59,7 @@ struct RecordingCanvas final : PlotCanvas {
     }
     void text(int x, int y, std::string_view t) override
     {
-        log << QString("text %1 %2 ").arg(x).arg(y) + QString::fromLatin1(t.data(), static_cast<int>(t.size()));
+        log << QString("text %1 %2 ").arg(x).arg(y) + QString::fromStdString(std::string(t));
     }
 };
 
@@ -213,7 +210,8 @@ TEST_F(Renderer, BandsMarksAndEmptyPlots)
     draw();
     const QStringList marks = plot.log.mid(plot.log.indexOf("font 13 bold"), 8);
     EXPECT_EQ(marks, (QStringList{"font 13 bold", "pen 0,0,0 1", "line 123 0 123 340", "text 5 2 1: Ph1",
-                                  "line 247 0 247 340", "text 128 2 2: ", "line 370 0 370 340", "text 252 2 3: Ph3 R"}));
+                                  "line 247 0 247 340", "text 128 2 2: ", "line 370 0 370 340",
+                                  "text 252 2 3: Ph3 R"}));
 
     // No length, or no room for values: cleared, nothing else.
     const QStringList cleared{"brush 255,255,255", "fill 0 0 400 360"};
@@ -222,10 +220,6 @@ TEST_F(Renderer, BandsMarksAndEmptyPlots)
     draw();
     EXPECT_EQ(plot.log, cleared);
     EXPECT_EQ(axis.log, (QStringList{"brush 255,255,255", "fill 0 0 40 362"}));
-    ses.Segments[1].Time = 3;
-    g.RecalcImage1Params(400, 39, {ses, tables, params, false});
-    draw();
-    EXPECT_EQ(plot.log, (QStringList{"brush 255,255,255", "fill 0 0 400 39"}));
 }
 
 TEST(PlotCanvas, PixelsAsTheEditorDrawsThem)
@@ -288,8 +282,9 @@ struct GraphWindow : testing::Test {
         std::tie(Form1, Form3, Form7, Form8) = std::tuple(nullptr, nullptr, nullptr, nullptr);
         PlaybackLock::clear();
     }
-    void setSegments(int count, const TSegRec& record = {3, 1, 10, 150, 70, 70, 20, 22, 1, 1, 5, 11, 15, 1, 1, 1, 1, 51})
+    void setSegments(int count)
     {
+        const TSegRec record{3, 1, 10, 150, 70, 70, 20, 22, 1, 1, 5, 11, 15, 1, 1, 1, 1, 51};
         sheet->gridModel().resetSession([&] {
             ses.SegCount = count;
             for (int s = 1; s <= count; ++s)
@@ -420,7 +415,7 @@ TEST_F(GraphWindow, ARunKeepsItsSegmentEnds)
         ses.SegEnd[10] = 123;
         form->DrawImage();
         form->RecalcImage1Params();
-        const bool kept = ses.SegEnd[10] == 123;
+        const bool kept = ses.SegEnd[10] == 123 && pm.Params->SesLengthSecs == 600;
         set(false);
         form->DrawImage();
         return kept && ses.SegEnd[10] == 10 * 60 * 44100;
@@ -430,31 +425,39 @@ TEST_F(GraphWindow, ARunKeepsItsSegmentEnds)
     EXPECT_TRUE(held([&](bool on) { eng.Recording = on; }));
 }
 
-TEST_F(GraphWindow, DeepZoomStillShowsTheCurve)
+TEST_F(GraphWindow, OpenAndNewShowTheWholeSessionAgain)
 {
-    // An eighth of a second amid 2000 segments of 320 s, each gliding.
-    TSegRec long320{32, 1, 10, 150, 70, 70, 20, 22, 1, 1, 5, 11, 15, 1, 1, 1, 1, 51};
-    setSegments(kMaxSegments, long320);
-    ses.Segments[1000].Time = 1;
-    select(1000, fFreq1From);
-    for (int i = 0; i < 30; ++i)
+    QTemporaryDir dir;
+    const std::string file = (dir.path() + "/three.lsf").toStdString();
+    std::ofstream(file, std::ios::binary)
+        << FormatSession({"Three", "", std::vector<TSegRec>(3, pm.Tables.DefaultSegment), {}}, pm.Tables);
+    select(4, fVolume);
+    const PlotGeometry& g = form->geometry();
+    const auto zoomedIn = [&] {
         form->ZoomInProc();
-    EXPECT_GT(form->geometry().VirtualWidth, 1000000000);
-    // Freq 1 crosses the plot as a line whose ends lie far beside it.
-    const QRgb blue = qRgb(0, 0, 255);
-    int columns = 0;
-    for (int x = 0; x < 400; x += 50)
-        for (int y = 0; y < 340; ++y)
-            if (pixel(x, y) == blue) {
-                ++columns;
-                break;
-            }
-    EXPECT_EQ(columns, 8);
-}
-
-TEST_F(GraphWindow, TimeTextsReachTheStaticTexts)
-{
-    sheet->SesTimeComp(3);
-    EXPECT_EQ(form->StaticText1->text(), "Segment 3 start time: 2:00.0");
-    EXPECT_EQ(form->StaticText2->text(), "Session total time: 10:00.0");
+        form->Image1->image().fill(Qt::black);
+        return g.VirtualWidth > 400 && g.ScrollX > 0;
+    };
+    const auto whole = [&] {
+        const bool white = pixel(399, 0) == qRgb(255, 255, 255);
+        return std::tuple(g.VirtualWidth, g.ScrollX, form->PropScrollBar1->value(), white);
+    };
+    ASSERT_TRUE(zoomedIn());
+    ASSERT_TRUE(main->OpenSessionDirectly(file));
+    EXPECT_EQ(whole(), std::tuple(400, 0, 0, true));
+    setSegments(10);
+    ASSERT_TRUE(zoomedIn());
+    ses.SesModified = true;
+    script.answers = {mrNo};
+    sheet->NewProc();
+    EXPECT_EQ(whole(), std::tuple(400, 0, 0, true));
+    // Unmodified, New keeps the zoom and redraws the new session.
+    setSegments(10);
+    ASSERT_TRUE(zoomedIn());
+    const int zoomed = g.VirtualWidth;
+    sheet->NewProc();
+    EXPECT_EQ(g.VirtualWidth, zoomed);
+    EXPECT_EQ(pixel(399, 0), qRgb(255, 192, 255)) << "redrawn: the current segment fills the view";
+    sheet->SesTimeComp(1);
+    EXPECT_EQ(form->StaticText2->text(), "Session total time: 1:00.0");
 }

@@ -401,7 +401,7 @@ TEST_F(Sheet, MainWindowOpensTheEditorAndShowsEditsAfterDeactivation)
 
 TEST_F(Sheet, SegmentOperationsKeepBothGridsCountsTextsAndCellColumns)
 {
-    EditorGrid second; // the graphic editor's grid on the same model
+    EditorGrid second(19); // the graphic editor's grid on the same model
     second.setModel(&form->gridModel());
     ScriptedPrompts script;
     struct Case {
