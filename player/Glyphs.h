@@ -3,7 +3,9 @@
 #include <QIcon>
 
 class QAbstractButton;
+class QPushButton;
 class QString;
+class QWidget;
 
 // The pictures of the player's glyph buttons, drawn in code so that the
 // program needs no picture files. Each is 20 x 20 pixels. GUI thread only.
@@ -11,6 +13,10 @@ class QString;
 /// Gives a button its glyph (20 x 20) and no text; `action` says in words
 /// what it does, as its tooltip and its accessible name.
 void setGlyph(QAbstractButton* button, const QIcon& glyph, const QString& action);
+
+/// A glyph button of a dialog, named `name`, 36 x 30, that is never the
+/// default button, so Enter never clicks it on another control's behalf.
+QPushButton* dialogGlyphButton(QWidget* parent, const char* name, const QIcon& glyph, const QString& action);
 
 /// Two bars: pause and resume.
 QIcon pauseGlyph();
@@ -26,3 +32,13 @@ QIcon firstGlyph();
 QIcon previousGlyph();
 /// Two triangles pointing right: go one segment on.
 QIcon nextGlyph();
+/// A window with its title bar: the main window.
+QIcon mainWindowGlyph();
+/// A table of cells: the spreadsheet editor.
+QIcon spreadsheetGlyph();
+/// Axes and a stepped line: the graphic editor.
+QIcon graphGlyph();
+/// One period of a wave: the user wave editor.
+QIcon waveGlyph();
+/// A written page: the session's properties.
+QIcon propertiesGlyph();

@@ -234,7 +234,6 @@ void TForm3::buildMenus()
     // Procedures and windows not built yet; each leaves this list when its
     // code is in.
     m_unbuilt = {ImportMlp1};
-    ShowWindow1->setEnabled(false);
 
     PlaybackLock::add(Session1->menuAction());
     PlaybackLock::add(Segment1->menuAction());

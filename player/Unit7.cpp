@@ -36,19 +36,6 @@ TForm7* Form7 = nullptr;
 
 namespace {
 
-QPushButton* glyphButton(QWidget* parent, const char* name, const QIcon& glyph, const QString& action)
-{
-    auto* b = new QPushButton(parent);
-    b->setObjectName(QLatin1String(name));
-    setGlyph(b, glyph, action);
-    b->setFixedSize(36, 30);
-    // In a dialog, Enter clicks the default or auto-default button: a press
-    // meant for the segment field would move the segment or start playback.
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
-
 QLabel* value(QWidget* parent, const char* name)
 {
     auto* l = new QLabel(parent);
@@ -94,12 +81,12 @@ void TForm7::buildControls()
     outer->addWidget(Panel1);
 
     auto* buttons = new QHBoxLayout;
-    BitBtn4 = glyphButton(this, "BitBtn4", firstGlyph(), QStringLiteral("First segment"));
-    BitBtn6 = glyphButton(this, "BitBtn6", previousGlyph(), QStringLiteral("Previous segment"));
-    BitBtn5 = glyphButton(this, "BitBtn5", nextGlyph(), QStringLiteral("Next segment"));
-    BitBtn1 = glyphButton(this, "BitBtn1", playGlyph(), QStringLiteral("Play"));
-    BitBtn3 = glyphButton(this, "BitBtn3", pauseGlyph(), QStringLiteral("Pause"));
-    BitBtn2 = glyphButton(this, "BitBtn2", stopGlyph(), QStringLiteral("Stop"));
+    BitBtn4 = dialogGlyphButton(this, "BitBtn4", firstGlyph(), QStringLiteral("First segment"));
+    BitBtn6 = dialogGlyphButton(this, "BitBtn6", previousGlyph(), QStringLiteral("Previous segment"));
+    BitBtn5 = dialogGlyphButton(this, "BitBtn5", nextGlyph(), QStringLiteral("Next segment"));
+    BitBtn1 = dialogGlyphButton(this, "BitBtn1", playGlyph(), QStringLiteral("Play"));
+    BitBtn3 = dialogGlyphButton(this, "BitBtn3", pauseGlyph(), QStringLiteral("Pause"));
+    BitBtn2 = dialogGlyphButton(this, "BitBtn2", stopGlyph(), QStringLiteral("Stop"));
     for (QPushButton* b : {BitBtn4, BitBtn6, BitBtn5})
         buttons->addWidget(b);
     buttons->addStretch();
