@@ -9,10 +9,12 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -27,7 +29,9 @@
 #include "player/Sonavisp.h"
 #include "player/StartUp.h"
 #include "player/Unit1.h"
+#include "player/Unit10.h"
 #include "player/Unit11.h"
+#include "player/Unit2.h"
 #include "player/Unit4.h"
 #include "player/Unit7.h"
 #include "player/Unit8.h"
@@ -258,4 +262,79 @@ TEST_F(StartUp, WindowsReadThePrivateSettingsNeverTheUsers)
         EXPECT_EQ(startUp(launchWith()), 0);
         EXPECT_EQ(shown, width ? width : 640) << "a fresh folder holds no settings";
     }
+}
+
+TEST_F(StartUp, LauncherOpensTheMarkedWindowsAndWritesTheirFlagsBack)
+{
+    // What is stored; then the spreadsheet editor, playback control, graphic editor and launcher as start-up shows
+    // them (M: maximized) and the values of `written` at exit, which come from the options' boxes.
+    const char* written[] = {"F3Show", "F7Show", "F8Show", "F11Show", "F11x", "F11y"};
+    const std::pair<QStringList, QString> cases[] = {
+        {{}, "0001 0,0,0,1,0,0"}, // a first start
+        {{"F3Show=1", "F11Show=0", "F11x=30", "F11y=40"}, "1000 1,0,0,0,30,40"},
+        {{"F7Show=1", "F11Show=0", "F11x=-5000", "F11y=9000"}, "0100 0,1,0,0,0,0"}, // off every screen
+        {{"F8Show=1", "F11Show=0"}, "0010 0,0,1,0,0,0"},
+        {{"F11Show=0", "F11x=30", "F11y=40"}, "0000 0,0,0,0,30,40"},
+        {{"F3Show=1", "F7Show=1", "F8Show=1", "F11Show=1", "F3m=1", "F8m=1"}, "M1M1 1,1,1,1,0,0"}};
+    for (const auto& [stored, expected] : cases) {
+        SCOPED_TRACE(expected.toStdString());
+        PrivateSettings fresh;
+        for (const QString& pair : stored)
+            Settings(fresh.file()).writeString(pair.section('=', 0, 0), pair.section('=', 1));
+        QString state;
+        QTimer::singleShot(0, [&] {
+            for (const QWidget* w : std::initializer_list<const QWidget*>{Form3, Form7, Form8, Form11})
+                state += !w->isVisible() ? "0" : w->isMaximized() ? "M" : "1";
+            Form1->close();
+        });
+        ASSERT_EQ(startUp(launchWith()), 0);
+        QSettings file(fresh.file(), QSettings::IniFormat);
+        QStringList values;
+        for (const char* key : written)
+            values << file.value(QStringLiteral("System/") + key).toString();
+        EXPECT_EQ(state + " " + values.join(","), expected);
+    }
+}
+
+TEST_F(StartUp, LauncherButtonsBringTheirWindowsToTheFront)
+{
+    QTimer::singleShot(0, [&] {
+        TForm11& launcher = *Form11;
+        EXPECT_TRUE(!launcher.parent() && launcher.windowType() == Qt::Tool &&
+                    launcher.windowFlags() & Qt::WindowStaysOnTopHint && launcher.windowTitle() == "Show Window" &&
+                    launcher.minimumSize() == launcher.maximumSize() && launcher.autoFillBackground() &&
+                    launcher.palette().color(QPalette::Window) == QColor(255, 0, 0));
+        const auto buttons = launcher.findChildren<QPushButton*>();
+        QStringList tips;
+        for (QPushButton* b : buttons)
+            tips << b->toolTip() + (b->autoDefault() || b->isDefault() ? " (default)" : "");
+        EXPECT_EQ(tips.join(", "), "Main Window, Spreadsheet Editor, Graphic Editor, Playback Control, "
+                                   "User Wave Editor, Session Properties");
+
+        QWidget* windows[] = {Form1, Form3, Form8, Form7, Form10}; // all but the main window start closed
+        for (int pass = 0; pass < 2; ++pass) // then each is open behind the one before
+            for (int i = 0; i < 5; ++i) {
+                if (pass && windows[i] == Form10)
+                    Form10->setWindowState(Qt::WindowMinimized | Qt::WindowMaximized);
+                buttons[i]->click();
+                EXPECT_TRUE(QTest::qWaitForWindowActive(windows[i]) && !windows[i]->isMinimized() &&
+                            !windows[i]->isMaximized())
+                    << pass << i;
+            }
+        QWidget* modal = nullptr;
+        QTimer::singleShot(0, [&] { (modal = QApplication::activeModalWidget()) && modal->close(); });
+        buttons[5]->click();
+        EXPECT_EQ(modal, Form2);
+
+        QTest::keyClick(&launcher, Qt::Key_Escape);
+        for (QAction* item : {Form1->ShowWindow1, Form3->ShowWindow1}) {
+            const bool open = launcher.isVisible();
+            launcher.close();
+            const bool closed = !launcher.isVisible();
+            item->trigger();
+            EXPECT_TRUE(open && closed && launcher.isVisible()) << "Escape leaves it, the close box hides it";
+        }
+        Form1->close();
+    });
+    ASSERT_EQ(startUp(launchWith()), 0);
 }
