@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <variant>
+
+struct ValueTables;
 
 // The interchange container (.lnf): one session with the files it refers to,
 // so that it moves to another installation in one piece. A text header of
@@ -24,7 +27,13 @@
 // no leading zeros. The export and the import both work from these
 // definitions: LnfLayout places the payloads for both, and CheckLnfName is the
 // one name rule, so that the export never writes what the import refuses.
-// Plain C++, no file system: callers read and write the bytes.
+// Plain C++, no file system: callers read and write the bytes. The import's
+// checks are pure functions of bytes (ParseLnfHeader, CheckLnfSession), so
+// that they can be run on any input, hostile ones included:
+//
+//   auto parsed = ParseLnfHeader(container.substr(0, kLnfBlockBytes), container.size());
+//   if (auto* c = std::get_if<LnfContents>(&parsed))
+//       CheckLnfSession(container.substr(c->Layout.SessionOffset, c->Header.SessionSize), tables);
 
 /// Line 1, written always.
 inline constexpr std::string_view kLnfMagic = "Lumisonorium SW Interchange File (FFV1)";
@@ -70,6 +79,7 @@ std::string FormatLnfHeader(const LnfHeader& header);
 /// differently from FormatLnfHeader. Sizes must lie in 0..kLnfMaxFileBytes,
 /// so no sum can overflow.
 struct LnfLayout {
+    LnfLayout() = default;
     LnfLayout(const LnfHeader& header, std::int64_t headerBytes);
 
     std::int64_t SessionOffset = 0;
@@ -94,3 +104,30 @@ enum class LnfName { Session, Wav, UserWave };
 /// is a base without "." followed by ".pcm". An empty wav or user-wave name
 /// passes: it stands for no entry.
 std::string CheckLnfName(LnfName kind, std::string_view name);
+
+/// A header that the import may act on, and where its payloads lie.
+struct LnfContents {
+    LnfHeader Header;
+    LnfLayout Layout;
+};
+
+/// Why a container is refused, a sentence that names the line where there is
+/// one ("Line 3: ..."), for "Invalid LNF file!".
+struct LnfError {
+    std::string Reason;
+};
+
+/// Reads the header from `start`, the container's first bytes (only the first
+/// kLnfBlockBytes count), for a container of `containerBytes` bytes. Refuses
+/// anything the import could misread: line 1 other than kLnfMagic; a line
+/// that does not end in CR LF (a lone CR or LF, or none within
+/// kLnfBlockBytes); a size line other than 1 to 10 digits up to
+/// kLnfMaxFileBytes, or other than "0" after an empty name; a session larger
+/// than a session file may be (kMaxSessionFileBytes); a name CheckLnfName
+/// refuses; payloads that end beyond `containerBytes`. Bytes after the last
+/// payload are allowed.
+std::variant<LnfContents, LnfError> ParseLnfHeader(std::string_view start, std::int64_t containerBytes);
+
+/// "" when the session payload `bytes` would open as a session file, else the
+/// reason (Windows-1252, naming the session file's line).
+std::string CheckLnfSession(std::string_view bytes, const ValueTables& tables);

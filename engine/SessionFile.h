@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,6 +19,11 @@ struct ValueTables;
 // only a successful parse; it writes the formatted bytes through a temporary.
 // Segment tokens are the grid's cell texts (CellText) of our own tables; files
 // written with other texts open only where their texts match ours.
+
+/// The largest session file that is read: sessions are some hundred
+/// kilobytes at most, and reading a huge file chosen by mistake would freeze
+/// the windows for nothing.
+constexpr std::size_t kMaxSessionFileBytes = 16 << 20;
 
 /// ".lsf" (the kind we write) or the older ".lrf" (read only).
 enum class SessionKind { Lsf, Lrf };

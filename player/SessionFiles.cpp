@@ -45,7 +45,6 @@ namespace {
 const char kSaveFilter[] = "Lumisonorium SW Session  (*.lsf)";
 const char kOpenFilter[] = "Lumisonorium SW session (*.lsf, *.lrf)";
 const char kOpenPatterns[] = "*.lsf *.lrf";
-constexpr std::size_t kMaxSessionFileBytes = 16 << 20;
 const char kUnusedWavsText[] =
     "\"Tone Wav File\" and/or \"Backing Sound Wav File\" reference to the particular wav file(s)\r\n"
     "but they may be never used in the session. Do you wish to remove the invalid references?\r\n"

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "engine/Interchange.h"
 
 TEST(Interchange, HeaderAndLayout)
@@ -46,4 +48,19 @@ TEST(Interchange, NameRule)
         {LnfName::UserWave, "a.b.pcm", "user wave"}, {LnfName::UserWave, "Bell.PCM", "user wave"}};
     for (const auto& [kind, name, reason] : refused)
         EXPECT_NE(CheckLnfName(kind, name).find(reason), std::string::npos) << name;
+}
+
+TEST(Interchange, ParseTakesWhatFormatWritesAndRefusesEveryCut)
+{
+    const LnfHeader h{"Relax.lsf", 1234, "Ocean \x96 2.wav", 0, "", 0, {"", "Bell.pcm", "", ""}};
+    const std::string header = FormatLnfHeader(h);
+    const std::int64_t total = LnfLayout(h, static_cast<std::int64_t>(header.size())).TotalBytes;
+    const auto parsed = ParseLnfHeader(header, total + 5); // trailing bytes pass
+    ASSERT_TRUE(std::holds_alternative<LnfContents>(parsed));
+    EXPECT_EQ(FormatLnfHeader(std::get<LnfContents>(parsed).Header), header);
+    EXPECT_EQ(std::get<LnfContents>(parsed).Layout.UserWaveOffsets[1], total - 8820);
+    for (std::size_t n = 0; n < static_cast<std::size_t>(total); ++n) { // never a byte read beyond the cut
+        const std::vector<char> cut(header.begin(), header.begin() + std::min(n, header.size()));
+        EXPECT_TRUE(std::holds_alternative<LnfError>(ParseLnfHeader({cut.data(), cut.size()}, n)));
+    }
 }
