@@ -58,6 +58,11 @@ public:
         return runDialog ? runDialog() : std::nullopt;
     }
 
+    int overwriteChoice(const OverwriteQuestion&, const std::function<int()>& runDialog) override
+    {
+        return runDialog ? runDialog() : mrCancel;
+    }
+
 private:
     static QMessageBox::Icon iconOf(MsgKind kind)
     {
@@ -129,7 +134,7 @@ QString defaultCaption(MsgKind kind)
 int ScriptedPrompts::message(MsgKind kind, const QString& caption, const QString& text, MsgButtons buttons)
 {
     shown.push_back({Shown::What::Message, kind, caption.isEmpty() ? defaultCaption(kind) : caption, text,
-                     buttons, {}});
+                     buttons, {}, {}});
     if (!answers.empty()) {
         int answer = answers.front();
         answers.pop_front();
@@ -152,6 +157,19 @@ std::optional<QString> ScriptedPrompts::chooseFolder(const FileDialogOptions& op
                                                      const std::function<std::optional<QString>()>&)
 {
     return nextFile(Shown::What::Folder, options, folders);
+}
+
+int ScriptedPrompts::overwriteChoice(const OverwriteQuestion& question, const std::function<int()>&)
+{
+    Shown s;
+    s.what = Shown::What::Overwrite;
+    s.overwrite = question;
+    shown.push_back(s);
+    if (overwriteAnswers.empty())
+        return mrCancel;
+    const int answer = overwriteAnswers.front();
+    overwriteAnswers.pop_front();
+    return answer;
 }
 
 std::optional<QString> ScriptedPrompts::nextFile(Shown::What what, const FileDialogOptions& options,

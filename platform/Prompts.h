@@ -34,6 +34,13 @@ struct FileDialogOptions {
     bool confirmOverwrite = true; // save dialogs: ask before replacing a file
 };
 
+/// The question about an incoming file whose destination exists.
+struct OverwriteQuestion {
+    QString existing;        // full path of the file there
+    QString incoming;        // the incoming file's name
+    bool skipOffered = true; // false: Skip is shown disabled
+};
+
 /// Every message box and file dialog of both programs goes through here, so
 /// that tests can script the user's answers. GUI thread only.
 class Prompts {
@@ -57,6 +64,12 @@ public:
     /// modally; `options` says what it shows (title, folder preselected).
     virtual std::optional<QString> chooseFolder(const FileDialogOptions& options,
                                                 const std::function<std::optional<QString>()>& runDialog) = 0;
+
+    /// What to do with an incoming file whose destination exists: mrNo
+    /// (Rename), mrYes (Overwrite), mrSkip or mrCancel (also the close box).
+    /// The dialog lives above this layer, so the caller hands in `runDialog`,
+    /// which fills it from `question` and shows it modally.
+    virtual int overwriteChoice(const OverwriteQuestion& question, const std::function<int()>& runDialog) = 0;
 
     /// Short forms for the common boxes.
     void error(const QString& text) { message(MsgKind::Error, {}, text); }
@@ -85,12 +98,13 @@ QString defaultCaption(MsgKind kind);
 class ScriptedPrompts final : public Prompts {
 public:
     struct Shown {
-        enum class What { Message, Open, Save, Folder } what = What::Message;
+        enum class What { Message, Open, Save, Folder, Overwrite } what = What::Message;
         MsgKind kind = MsgKind::Information;
         QString caption;
         QString text;
         MsgButtons buttons = MsgButtons::Ok;
         FileDialogOptions options;
+        OverwriteQuestion overwrite;
     };
 
     /// Answers for message(), in order. Without one, a box answers with its
@@ -102,6 +116,9 @@ public:
     /// Answers for the folder chooser, in order; nothing = Cancel. Without
     /// one, the chooser is cancelled. The caller's dialog is never shown.
     std::deque<std::optional<QString>> folders;
+    /// Answers for overwriteChoice, in order. Without one, it answers
+    /// Cancel. The caller's dialog is never shown.
+    std::deque<int> overwriteAnswers;
     /// Everything shown, in order.
     std::vector<Shown> shown;
 
@@ -110,6 +127,7 @@ public:
     std::optional<QString> saveFile(const FileDialogOptions& options) override;
     std::optional<QString> chooseFolder(const FileDialogOptions& options,
                                         const std::function<std::optional<QString>()>& runDialog) override;
+    int overwriteChoice(const OverwriteQuestion& question, const std::function<int()>& runDialog) override;
 
     /// The texts of the message boxes shown so far.
     QStringList messages() const;

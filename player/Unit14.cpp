@@ -64,6 +64,16 @@ TForm14::TForm14(QWidget* parent)
     setTabOrder(Button4, Button3);
 }
 
+int TForm14::ask(const OverwriteQuestion& question)
+{
+    StaticText1->setText(question.existing);
+    StaticText2->setText(question.incoming);
+    Button4->setEnabled(question.skipOffered);
+    const int answer = exec();
+    Button4->setEnabled(true);
+    return answer;
+}
+
 void TForm14::reject()
 {
     done(mrCancel);

@@ -4,6 +4,7 @@
 
 class QLabel;
 class QPushButton;
+struct OverwriteQuestion;
 
 /// Asks what to do with an incoming file whose destination exists. Shown
 /// modally by the interchange import; exec() returns 7 Rename, 6 Overwrite,
@@ -21,6 +22,10 @@ public:
     QPushButton* Button2 = nullptr; // "Overwrite"
     QPushButton* Button4 = nullptr; // "Skip"
     QPushButton* Button3 = nullptr; // "Cancel"
+
+    /// Shows the question modally (Skip disabled unless offered) and gives
+    /// the answer; Skip is enabled again afterwards.
+    int ask(const OverwriteQuestion& question);
 
     void reject() override;
 
