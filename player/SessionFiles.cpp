@@ -278,7 +278,7 @@ void TForm1::OpenSession()
     OpenSessionDirectly(fileName);
 }
 
-bool TForm1::OpenSessionDirectly(const std::string& fileName)
+bool TForm1::OpenSessionDirectly(const std::string& fileName, bool applyIgnoreBoxes)
 {
     QStringList errors;
     QString warning;
@@ -296,7 +296,7 @@ bool TForm1::OpenSessionDirectly(const std::string& fileName)
             errors << pathText(e.what());
         }
         if (committed)
-            warning = commitSession(fileName, std::get<ParsedSession>(parsed), errors);
+            warning = commitSession(fileName, std::get<ParsedSession>(parsed), errors, applyIgnoreBoxes);
     }
     // The boxes come once the session is in and the cursor is back: no event
     // loop runs while the windows are half updated.
@@ -307,7 +307,8 @@ bool TForm1::OpenSessionDirectly(const std::string& fileName)
     return committed;
 }
 
-QString TForm1::commitSession(const std::string& fileName, const ParsedSession& parsed, QStringList& errors)
+QString TForm1::commitSession(const std::string& fileName, const ParsedSession& parsed, QStringList& errors,
+                              bool applyIgnoreBoxes)
 {
     Session& ses = *m_model.Ses;
     // The older kind is never written: the next save goes beside it.
@@ -323,7 +324,8 @@ QString TForm1::commitSession(const std::string& fileName, const ParsedSession& 
         Form2->setSessionDescription(ses.SessionDescription);
     }
 
-    const bool keepSliders = Form4 && Form4->ignoreDepthsAndBacking();
+    const TForm4* ignoring = applyIgnoreBoxes ? Form4 : nullptr;
+    const bool keepSliders = ignoring && ignoring->ignoreDepthsAndBacking();
     bool userWaveMissing = false;
     if (parsed.Globals) {
         const ReadGlobals& g = *parsed.Globals;
@@ -337,11 +339,11 @@ QString TForm1::commitSession(const std::string& fileName, const ParsedSession& 
         slider(TrackBar2, g.AMDepth, &TForm1::TrackBar2Change);
         slider(TrackBar4, g.BSVolume, &TForm1::TrackBar4Change);
         slider(TrackBar3, g.HBeatBSWavVolume, &TForm1::RecompHBeatToBSWavVol);
-        if (!(Form4 && Form4->ignoreSourceWavs())) {
+        if (!(ignoring && ignoring->ignoreSourceWavs())) {
             readWavLine(g.ToneWavName, ToneWavName, Edit1, errors);
             readWavLine(g.BSWavName, BSWavName, Edit3, errors);
         }
-        if (!(Form4 && Form4->ignoreUserWaves()))
+        if (!(ignoring && ignoring->ignoreUserWaves()))
             for (int n = 1; n <= UserWaveLists::kSlots; ++n)
                 userWaveMissing |= !m_userWaves->SelectForSession(n, pathBytes(fromWin1252(g.UserWaves[n - 1])));
         slider(TrackBar5, g.FMDepth, &TForm1::TrackBar5Change);

@@ -36,8 +36,7 @@ struct PlayerModel;
 /// model by reference: the model outlives it. GUI thread only.
 ///
 /// The transport, the wav files, the session files and the interchange files
-/// are members of this class that live in files of their own; what they do
-/// not have yet is in StandIns.cpp.
+/// are members of this class that live in files of their own.
 class TForm1 final : public QMainWindow, public EngineHost {
     Q_OBJECT
 
@@ -63,8 +62,11 @@ public:
     /// Reads a .lsf file, or the older kind for any other name (a .lrf takes
     /// the .lsf name). The whole file is parsed before anything changes: a
     /// file that cannot be read or used is reported and gives false, and the
-    /// open session, its name and the captions stay as they were.
-    bool OpenSessionDirectly(const std::string& fileName);
+    /// open session, its name and the captions stay as they were. With
+    /// `applyIgnoreBoxes` false the options' "Ignore When Opening a Session"
+    /// boxes count as off: an imported session keeps its own wavs, user waves
+    /// and sliders.
+    bool OpenSessionDirectly(const std::string& fileName, bool applyIgnoreBoxes = true);
     /// Row titles of the status grid.
     void FillGridVars();
     /// The status grid's values for segment 1 before playback, and an empty
@@ -161,6 +163,7 @@ public:
 
     // ---- Interchange files ----------------------------------------------------------------
 
+    /// "I&mport LNF file" (LnfImport.cpp).
     void ImportLNFFile();
     /// "&Export session as LNF file" (LnfExport.cpp).
     void ExportLNFFile();
@@ -263,7 +266,8 @@ private:
     /// The reader's commit of a parsed file; cannot fail. The errors to show
     /// once the session is in are added to `errors`; returns the warning
     /// about repaired values ("" for none).
-    QString commitSession(const std::string& fileName, const ParsedSession& parsed, QStringList& errors);
+    QString commitSession(const std::string& fileName, const ParsedSession& parsed, QStringList& errors,
+                          bool applyIgnoreBoxes);
     /// One wav line of a read file (Windows-1252 text) into `name` and `edit`.
     void readWavLine(const std::string& line, std::string& name, QLineEdit* edit, QStringList& errors);
 
