@@ -1,117 +1,30 @@
-#include <gtest/gtest.h>
-
 #include <csignal>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <set>
-#include <tuple>
 #include <utility>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <QAction>
-#include <QCheckBox>
-#include <QFile>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
-#include "components/AudioIO.h"
-#include "dialogs/Unit5.h"
+#include "LnfRig.h"
 #include "engine/Interchange.h"
-#include "engine/TestTables.h"
-#include "platform/FileOps.h"
-#include "platform/Prompts.h"
 #include "platform/TextLines.h"
 #include "player/LnfExport.h"
-#include "player/PlaybackLock.h"
-#include "player/PlayerModel.h"
-#include "player/Sonavisp.h"
-#include "player/Unit1.h"
-#include "player/Unit4.h"
 #include "player/UserWaveLists.h"
 
-namespace fs = std::filesystem;
-
 namespace {
+
+using namespace lnfrig;
 
 const QString kDone = "The session was exported as LNF file successfuly.";
 const QString kFailed = "The export of LNF file failed.";
 const QString kToneQuestion = "Do you wish to include the Tone Wav File in exported LNF file?";
 const QString kBSQuestion = "Do you wish to include the Backing Sound Wav File in exported LNF file?";
 
-/// `size` bytes counting up from `seed`, so that a payload in the wrong place shows.
-std::string pattern(std::size_t size, int seed)
-{
-    std::string s(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        s[i] = static_cast<char>(seed + i * 7);
-    return s;
-}
-
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-struct FakeSpace final : FreeSpace {
-    std::int64_t bytes = std::int64_t{1} << 40;
-    std::function<void()> during; // runs between the measure and the copy
-    std::string asked;
-    std::int64_t available(const std::string& folder) override
-    {
-        asked = folder;
-        if (during)
-            during();
-        return bytes;
-    }
-};
-
-// The windows the export reaches, on synthetic tables, with every folder
-// below the test's own and a fake free-space query.
-struct LnfExport : ::testing::Test {
-    ScriptedPrompts script;
-    FakeSpace space;
-    PlayerModel model;
-    Session& ses = *model.Ses;
-    fs::path dir = fs::temp_directory_path() / ("lnfexport-" + std::to_string(::getpid()));
-    std::unique_ptr<TForm1> form = std::make_unique<TForm1>(model);
-    std::unique_ptr<TForm3> editor = std::make_unique<TForm3>(model);
-    std::unique_ptr<TForm4> options = std::make_unique<TForm4>(*model.Eng, model.Eng->AudioOutputFilter, model.Folders,
-                                                               *form->AudioOut1, dir.string());
-    std::unique_ptr<TForm5> progress = std::make_unique<TForm5>();
-
-    LnfExport()
-    {
-        model.Tables = syntheticTables();
-        std::tie(Form1, Form3, Form4, Form5) = std::tuple(form.get(), editor.get(), options.get(), progress.get());
-        setFreeSpace(&space);
-        editor->NewProc();
-        options->CheckBox1->setChecked(true);
-        model.Folders.ImpExpDir = at("lnf/");
-    }
-    ~LnfExport() override
-    {
-        setFreeSpace(nullptr);
-        std::tie(Form1, Form3, Form4, Form5) = std::tuple(nullptr, nullptr, nullptr, nullptr);
-        PlaybackLock::clear();
-        fs::remove_all(dir);
-    }
-    std::string at(const std::string& name) const { return (dir / name).string(); }
-    std::string put(const std::string& name, const std::string& bytes)
-    {
-        fs::create_directories((dir / name).parent_path());
-        std::ofstream(dir / name, std::ios::binary) << bytes;
-        return at(name);
-    }
-    void useWav(std::string& name, QLineEdit* edit, const std::string& path)
-    {
-        name = path;
-        edit->setText(QFile::decodeName(QByteArray::fromStdString(fs::path(path).filename().string())));
-    }
+// The export's own scene on the shared rig.
+struct LnfExport : LnfRig {
     /// A saved session "ses/Relax.lsf" that plays "src/tone.wav" (70000
     /// bytes: two full blocks and a rest) and holds "Alpha" in slot 1; an
     /// earlier "out/x.lnf".
