@@ -61,18 +61,6 @@ const QString kBuiltInName = QStringLiteral("Wave with specified file name alrea
 const QString kInvalidName =
     QStringLiteral("Invalid file name !\r\n\r\nPlease use a name without dots or special characters.");
 
-// User-wave names are the Windows-1252 bytes that the main lists and the
-// session files use; the file of a name is those bytes + ".pcm".
-QString nameText(const std::string& bytes)
-{
-    return fromWin1252(bytes);
-}
-
-std::string nameBytes(const QString& text)
-{
-    return toWin1252(text);
-}
-
 QString errorText(const IoError& e)
 {
     return pathText(e.what()); // paths in it are file-system bytes
@@ -262,18 +250,22 @@ void TForm10::SearchPcmDir(const std::string& folder)
     for (int n = 1; n <= kMixSources; ++n) {
         const QSignalBlocker block(ComboBox[n]);
         ComboBox[n]->clear();
-        for (const std::string& name : names)
-            addListItem(n, name);
+        // The built-in names come from the data file's Windows-1252 text;
+        // the user waves after them are file names, as the main lists show them.
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const QString text = static_cast<int>(i) < kBuiltInWaves ? fromWin1252(names[i]) : pathText(names[i]);
+            addListItem(n, text, names[i]);
+        }
         ComboBox[n]->setCurrentIndex(0);
         m_loaded[n] = 0;
         m_mix.SourceWaves[n - 1] = m_model.Samples->LoadedWaves[1];
     }
 }
 
-void TForm10::addListItem(int n, const std::string& name)
+void TForm10::addListItem(int n, const QString& text, const std::string& name)
 {
     // The data keeps the bytes: the file opened is always the one listed.
-    ComboBox[n]->addItem(nameText(name), QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+    ComboBox[n]->addItem(text, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
 }
 
 std::string TForm10::itemName(int n, int index) const
@@ -433,7 +425,9 @@ bool TForm10::saveUserWaveAs(const QString& path)
 
     // A wave that exists in another letter case is that wave: write its file,
     // as a file system that ignores case would.
-    std::string name = nameBytes(stem);
+    // The file name is the stem as the file system spells it; the session
+    // files that will name it need it to fit Windows-1252 as well (above).
+    std::string name = pathBytes(stem);
     if (const std::string existing = existingUserWave(name); !existing.empty())
         name = existing;
     const std::string file = joinPath(m_model.UserWavesDir, name + ".pcm");
@@ -441,7 +435,7 @@ bool TForm10::saveUserWaveAs(const QString& path)
     // is asked about here.
     if (name + ".pcm" != pathBytes(chosen.fileName()) && fs::exists(file)) {
         const QString question = QStringLiteral("%1 already exists.\r\nDo you want to replace it?")
-                                     .arg(nameText(name) + QStringLiteral(".pcm"));
+                                     .arg(pathText(name) + QStringLiteral(".pcm"));
         if (prompts().message(MsgKind::Confirmation, {}, question, MsgButtons::YesNo) != mrYes)
             return false;
     }
@@ -473,7 +467,7 @@ void TForm10::listSaved(const std::string& name)
         ComboBox4Change();
     } else {
         for (int n = 1; n <= kMixSources; ++n)
-            addListItem(n, name);
+            addListItem(n, pathText(name), name);
     }
     if (!Form1)
         return;

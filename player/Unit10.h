@@ -126,7 +126,7 @@ private:
     /// A slider's value into its field and label.
     void readTrackBar(int bar);
     /// Shows the wave name bytes of a list entry.
-    void addListItem(int n, const std::string& name);
+    void addListItem(int n, const QString& text, const std::string& name);
     std::string itemName(int n, int index) const;
     /// The index of the entry equal to `name` without regard to case, or -1.
     int findListed(const std::string& name) const;

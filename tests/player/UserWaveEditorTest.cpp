@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -199,6 +200,18 @@ TEST_F(WaveEditor, SavedWavesReachBothWindowsListsOrReloadWhereListed)
     EXPECT_EQ(editor->ComboBox[3]->count(), 18) << "the editor reloads";
     EXPECT_EQ(form->userWaves().comboBox(3)->findText("w2"), 5) << "the main window lists it";
     EXPECT_FALSE(model.Ses->SesModified);
+
+    // A name beyond ASCII is listed as the file system spells it, in both
+    // windows alike, so a second save finds it in each and lists it once.
+    const QString umlaut = QString::fromUtf8("\xc3\x9c" "bung");
+    const QString umlautFile = QString::fromStdString(waves.string()) + "/" + umlaut + ".pcm";
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(editor->saveUserWaveAs(umlautFile));
+        EXPECT_TRUE(QFileInfo::exists(umlautFile));
+        EXPECT_EQ(editor->ComboBox[1]->count(), 19);
+        EXPECT_EQ(editor->ComboBox[1]->findText(umlaut), 18);
+        EXPECT_EQ(form->userWaves().comboBox(1)->findText(umlaut), 7);
+    }
 }
 
 TEST_F(WaveEditor, LabelsPicturesAndPreview)
