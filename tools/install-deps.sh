@@ -6,15 +6,8 @@ packages=(
     cmake g++ ninja-build pkg-config
     qt6-base-dev libsdl2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-dejavu-core
+    fonts-dejavu-core locales
 )
-
-# A comma-decimal locale, so that the tests of the locale-free number readers
-# run rather than skip. Best effort: without it those tests skip.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && command -v localedef >/dev/null &&
-    [ -d /usr/share/i18n/locales ] && [ "$(id -u)" -eq 0 ]; then
-    localedef -i de_DE -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || true
-fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,13 +15,20 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-((${#missing[@]})) || exit 0
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-echo "Installing: ${missing[*]}"
-if ! "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"; then
-    "${sudo[@]}" apt-get update -q
-    "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+if ((${#missing[@]})); then
+    export DEBIAN_FRONTEND=noninteractive
+    echo "Installing: ${missing[*]}"
+    if ! "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+        "${sudo[@]}" apt-get update -q
+        "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+    fi
+fi
+
+# A comma-decimal locale, so that the tests of the locale-free number readers
+# run rather than skip. Best effort: without it those tests skip.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    "${sudo[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || true
 fi
