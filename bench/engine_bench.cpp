@@ -1,14 +1,20 @@
 // Rendering speed of the engine through ComputeOutPut in 32768-byte buffers,
 // as the wave output and the export call it.
+//
+// ENGINE_BENCH_BUFFERS=n runs every benchmark for exactly n buffers, so that
+// instruction counts compare between builds whatever the machine's load:
+//   ENGINE_BENCH_BUFFERS=400 valgrind --tool=callgrind bench/engine_bench --benchmark_filter=typical
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -166,7 +172,6 @@ void BM_short_segments(benchmark::State& state)
     shortSegments(rig);
     run(state, rig);
 }
-BENCHMARK(BM_short_segments)->Name("short_segments")->Unit(benchmark::kMicrosecond);
 
 /// Everything at once: four generators with FM and extra AM, cross-fades,
 /// noise (the generator runs in every frame), the looping backing-sound wav
@@ -182,7 +187,6 @@ void BM_worst(benchmark::State& state)
     rig.engine->AudioOutputFilter = true;
     run(state, rig);
 }
-BENCHMARK(BM_worst)->Name("worst")->Unit(benchmark::kMicrosecond);
 
 /// A common session: SG1 and SG2 plain with binaural offsets, noise, the
 /// carrier at its default level, no filter.
@@ -192,8 +196,23 @@ void BM_typical(benchmark::State& state)
     soundSegments(rig, {4, 5, 9}, false);
     run(state, rig);
 }
-BENCHMARK(BM_typical)->Name("typical")->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    const char* buffers = std::getenv("ENGINE_BENCH_BUFFERS");
+    const long fixed = buffers ? std::atol(buffers) : 0;
+    using Fn = void (*)(benchmark::State&);
+    const std::pair<const char*, Fn> benchmarks[] = {
+        {"short_segments", BM_short_segments}, {"worst", BM_worst}, {"typical", BM_typical}};
+    for (const auto& [name, fn] : benchmarks) {
+        auto* b = benchmark::RegisterBenchmark(name, fn)->Unit(benchmark::kMicrosecond);
+        if (fixed > 0)
+            b->Iterations(fixed);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
