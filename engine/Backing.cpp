@@ -24,16 +24,20 @@ inline void shiftDown(std::array<float, 9>& h)
     h[0] = h[1], h[1] = h[2], h[2] = h[3], h[3] = h[4], h[4] = h[5], h[5] = h[6], h[6] = h[7], h[7] = h[8];
 }
 
+/// Feedback coefficients of the output low-pass, oldest output first.
+constexpr ext kOutputFeedback[8] = {-0.001845385L, 0.0254503167L, -0.1603748944L, 0.600903425L,
+                                    -1.5001957966L, 2.5309101694L, -2.9903049132L, 2.1828037173L};
+
 float outputLowPass(std::array<float, 9>& xv, std::array<float, 9>& yv, float in)
 {
     const float x8 = static_cast<float>(0.7L * in / static_cast<ext>(kOutputGain));
     // Entry k of the shifted histories is entry k + 1 here.
-    const float out = static_cast<float>(
-        static_cast<ext>(xv[1]) + x8 + 8 * (static_cast<ext>(xv[2]) + xv[8]) +
-        28 * (static_cast<ext>(xv[3]) + xv[7]) + 56 * (static_cast<ext>(xv[4]) + xv[6]) +
-        70 * static_cast<ext>(xv[5]) + -0.001845385L * yv[1] + 0.0254503167L * yv[2] + -0.1603748944L * yv[3] +
-        0.600903425L * yv[4] + -1.5001957966L * yv[5] + 2.5309101694L * yv[6] + -2.9903049132L * yv[7] +
-        2.1828037173L * yv[8]);
+    const ext* b = kOutputFeedback;
+    const float out = static_cast<float>(static_cast<ext>(xv[1]) + x8 + 8 * (static_cast<ext>(xv[2]) + xv[8]) +
+                                         28 * (static_cast<ext>(xv[3]) + xv[7]) +
+                                         56 * (static_cast<ext>(xv[4]) + xv[6]) + 70 * static_cast<ext>(xv[5]) +
+                                         b[0] * yv[1] + b[1] * yv[2] + b[2] * yv[3] + b[3] * yv[4] + b[4] * yv[5] +
+                                         b[5] * yv[6] + b[6] * yv[7] + b[7] * yv[8]);
     shiftDown(xv);
     xv[8] = x8;
     shiftDown(yv);
@@ -67,6 +71,43 @@ float Engine::GetNoiseVal()
     return out;
 }
 
+void Engine::outputLowPasses(float& left, float& right)
+{
+    // Both sides in one pass, term by term in the order of outputLowPass, so
+    // that each coefficient is loaded once for both; each side's partial sum
+    // stays in extended precision until its one rounding.
+    const ext inputScale = 0.7L;
+    const float xl8 = static_cast<float>(inputScale * left / static_cast<ext>(kOutputGain));
+    const float xr8 = static_cast<float>(inputScale * right / static_cast<ext>(kOutputGain));
+    const auto& lx = FiltLXv;
+    const auto& rx = FiltRXv;
+    ext l = static_cast<ext>(lx[1]) + xl8;
+    ext r = static_cast<ext>(rx[1]) + xr8;
+    l += 8 * (static_cast<ext>(lx[2]) + lx[8]);
+    r += 8 * (static_cast<ext>(rx[2]) + rx[8]);
+    l += 28 * (static_cast<ext>(lx[3]) + lx[7]);
+    r += 28 * (static_cast<ext>(rx[3]) + rx[7]);
+    l += 56 * (static_cast<ext>(lx[4]) + lx[6]);
+    r += 56 * (static_cast<ext>(rx[4]) + rx[6]);
+    l += 70 * static_cast<ext>(lx[5]);
+    r += 70 * static_cast<ext>(rx[5]);
+    for (int k = 0; k < 8; ++k) {
+        const ext b = kOutputFeedback[k];
+        l += b * FiltLYv[k + 1];
+        r += b * FiltRYv[k + 1];
+    }
+    left = static_cast<float>(l);
+    right = static_cast<float>(r);
+    shiftDown(FiltLXv);
+    FiltLXv[8] = xl8;
+    shiftDown(FiltLYv);
+    FiltLYv[8] = left;
+    shiftDown(FiltRXv);
+    FiltRXv[8] = xr8;
+    shiftDown(FiltRYv);
+    FiltRYv[8] = right;
+}
+
 float Engine::FilterOutValSndL(float x)
 {
     return outputLowPass(FiltLXv, FiltLYv, x);
@@ -98,7 +139,7 @@ void Engine::backingFrame(int frame)
     // A fifth, as one division of floats (see GetNoiseVal).
     NoiseSample = GetNoiseVal() / 5.0f;
 
-    switch (m_session.Segments[ActSegment].BackingSound) {
+    switch (m_backing) {
     case 1:
         BackOut = {0, 0};
         break;
@@ -117,7 +158,7 @@ void Engine::backingFrame(int frame)
         const ext vol = BSWavVol;
         ext left = BSWavBuf[2 * frame] * vol;
         ext right = BSWavBuf[2 * frame + 1] * vol;
-        if (m_session.Segments[ActSegment].BackingSound == 5 && HBeatActive) {
+        if (m_backing == 5 && HBeatActive) {
             const ext h = heartBeatSample();
             left += h;
             right += h;

@@ -1,6 +1,7 @@
 #include "engine/Engine.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 
@@ -47,7 +48,8 @@ struct ShortText {
 
 /// Equality of a few characters without a library call: the per-block texts
 /// are compared every block and are almost always equal.
-bool sameText(const ShortText& t, const std::string& s)
+template <class Text>
+bool sameText(const Text& t, const std::string& s)
 {
     if (t.length != s.size())
         return false;
@@ -59,10 +61,28 @@ bool sameText(const ShortText& t, const std::string& s)
 
 /// Puts a text into a mailbox entry; writing the text an entry already holds
 /// changes nothing, so it is skipped.
-void send(std::string& entry, const ShortText& text)
+template <class Text>
+void send(std::string& entry, const Text& text)
 {
     if (!sameText(text, entry))
         entry.assign(text.chars, text.length);
+}
+
+/// The text `make(value)`, made again only when the value's bits differ from
+/// those it was last made from.
+template <class Cache, class Make>
+const Cache& cachedText(Cache& cache, float value, Make make)
+{
+    const auto key = std::bit_cast<std::uint32_t>(value);
+    if (!cache.valid || cache.key != key) {
+        const ShortText t = make(value);
+        static_assert(sizeof cache.chars >= sizeof t.chars);
+        std::memcpy(cache.chars, t.chars, t.length);
+        cache.length = static_cast<std::uint8_t>(t.length);
+        cache.key = key;
+        cache.valid = true;
+    }
+    return cache;
 }
 
 ShortText intText(std::int64_t value, std::size_t width = 0)
@@ -256,9 +276,54 @@ inline void Engine::soundFrameBacking(int frame)
     backingFrame(frame);
 }
 
-/// Pitch, generators, carrier, mix and peak; `frame` is the
-/// index in the buffer (and in ToneWavBuf).
-inline void Engine::soundFrameMix(int frame, std::int16_t& left, std::int16_t& right)
+/// The carrier's intensity factor: the block's, unless a volume/intensity
+/// ramp moves CurIntensity from frame to frame.
+inline ext Engine::carrierScale() const
+{
+    if (m_rampBlock)
+        return static_cast<ext>(CurIntensity) * ASIntensitySpan + ASZeroLevel;
+    return m_carrierScale;
+}
+
+void Engine::carrierTable()
+{
+    static_assert(kWaveLen == 30 * kCarrierSlots && kCarrierStep % 30 == 0);
+    m_carrierTabled = ASCarrierPos >= 0 && ASCarrierPos < kWaveLen;
+    if (!m_carrierTabled)
+        return;
+    const int residue = ASCarrierPos % 30;
+    const double level = ASMaxLevel;
+    for (int k = 0; k < kCarrierSlots; ++k)
+        m_carrierTable[k] = static_cast<double>(m_samples.WaveTables[1][residue + 30 * k]) * level;
+    m_carrierSlot = ASCarrierPos / 30;
+}
+
+/// A frame's two samples from its two sums: gain, rounding, peak and
+/// saturation.
+inline void Engine::frameSamples(ext left, ext right, std::int16_t* out)
+{
+    const ext gain = FadeGain;
+    const std::int64_t sl = roundEven(left * gain);
+    const std::int64_t sr = roundEven(right * gain);
+
+    // The peak sees the sum before saturation, so overflow still shows. One
+    // test for both sides: a new peak is rare.
+    const auto magnitude = [](std::int64_t v) {
+        return v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    };
+    if (std::max(magnitude(sl), magnitude(sr)) > static_cast<std::uint64_t>(PeakLevel)) [[unlikely]] {
+        notePeak(sl);
+        notePeak(sr);
+    }
+    out[0] = saturate16(sl);
+    out[1] = saturate16(sr);
+}
+
+/// Pitch, generators, carrier and mix; `frame` is the index in the buffer
+/// (and in ToneWavBuf), `f` in the block. Without the output filter the
+/// frame's samples go to `out`; with it the filter's input and the carriers
+/// wait for filteredFrames.
+inline void Engine::soundFrameMix(int frame, int f, std::int16_t* out)
 {
     // Pitch, read positions, live noise, outputs and extra AM.
     generatorsFrame(frame);
@@ -269,8 +334,17 @@ inline void Engine::soundFrameMix(int frame, std::int16_t& left, std::int16_t& r
     ASCarrierPos += kCarrierStep;
     if (ASCarrierPos >= kWaveLen)
         ASCarrierPos -= kWaveLen;
-    const ext carrier = static_cast<ext>(m_samples.WaveTables[1][i]) * ASMaxLevel *
-                        (static_cast<ext>(CurIntensity) * ASIntensitySpan + ASZeroLevel);
+    ext carrier;
+    if (m_carrierTabled) {
+        // The table holds the exact product of the sample and the level, so
+        // only the intensity factor is left to multiply.
+        carrier = static_cast<ext>(m_carrierTable[m_carrierSlot]) * carrierScale();
+        m_carrierSlot += kCarrierStep / 30;
+        if (m_carrierSlot >= kCarrierSlots)
+            m_carrierSlot -= kCarrierSlots;
+    } else {
+        carrier = static_cast<ext>(m_samples.WaveTables[1][i]) * ASMaxLevel * carrierScale();
+    }
     ASOut[0] = static_cast<float>(carrier * ASEnv[0]);
     ASOut[1] = static_cast<float>(carrier * ASEnv[1]);
 
@@ -281,24 +355,16 @@ inline void Engine::soundFrameMix(int frame, std::int16_t& left, std::int16_t& r
     const ext toneVol = ToneVol;
     const ext bsVol = BSVol;
     const ext scale = AudioScale;
-    const ext gain = FadeGain;
-    ext xl = ((static_cast<ext>(SGOut[0]) + SGOut[2]) * volume * toneVol + static_cast<ext>(BackOut[0]) * bsVol) *
-             scale;
-    ext xr = ((static_cast<ext>(SGOut[1]) + SGOut[3]) * volume * toneVol + static_cast<ext>(BackOut[1]) * bsVol) *
-             scale;
-    // The two sides share nothing, so both filters can be in flight at once.
+    const ext xl = ((static_cast<ext>(SGOut[0]) + SGOut[2]) * volume * toneVol + static_cast<ext>(BackOut[0]) * bsVol) *
+                   scale;
+    const ext xr = ((static_cast<ext>(SGOut[1]) + SGOut[3]) * volume * toneVol + static_cast<ext>(BackOut[1]) * bsVol) *
+                   scale;
     if (AudioOutputFilter) {
-        xl = FilterOutValSndL(static_cast<float>(xl));
-        xr = FilterOutValSndR(static_cast<float>(xr));
+        m_filterIn[f] = {static_cast<float>(xl), static_cast<float>(xr)};
+        m_filterCarrier[f] = ASOut;
+        return;
     }
-    const std::int64_t sl = roundEven((xl + ASOut[0]) * gain);
-    const std::int64_t sr = roundEven((xr + ASOut[1]) * gain);
-
-    // The peak sees the sum before saturation, so overflow still shows.
-    notePeak(sl);
-    notePeak(sr);
-    left = saturate16(sl);
-    right = saturate16(sr);
+    frameSamples(xl + ASOut[0], xr + ASOut[1], out);
 }
 
 // ---- Rendering --------------------------------------------------------------
@@ -406,12 +472,19 @@ bool Engine::controlBlock()
         const std::int32_t to = m_params.SegHBeatEnd[a];
         CurHBeat = static_cast<float>(from + static_cast<ext>(to - from) * static_cast<ext>(SegProgress));
     }
-    if (CurHBeat > 0)
-        HBeatPeriod = roundEven(kFramesPerMinute / static_cast<ext>(CurHBeat));
+    // The period and the texts below are made from a float that rarely
+    // changes from block to block: each is made again only when it does.
+    if (CurHBeat > 0) {
+        const auto key = std::bit_cast<std::uint32_t>(CurHBeat);
+        if (!m_hbeatPeriod.valid || m_hbeatPeriod.key != key)
+            m_hbeatPeriod = {key, true, roundEven(kFramesPerMinute / static_cast<ext>(CurHBeat))};
+        HBeatPeriod = m_hbeatPeriod.frames;
+    }
     // Texts of this block equal the last ones sent once the block is done, so
     // both are only written when the text changes.
     {
-        const ShortText t = intText(roundEven(static_cast<ext>(CurHBeat)), 2);
+        const auto& t =
+            cachedText(m_hbeatText, CurHBeat, [](float rate) { return intText(roundEven(static_cast<ext>(rate)), 2); });
         if (!sameText(t, HBeatTexts[0])) {
             HBeatTexts[1].assign(t.chars, t.length);
             HBeatTexts[0].assign(t.chars, t.length);
@@ -421,7 +494,7 @@ bool Engine::controlBlock()
 
     // Frequency texts, sent on change only.
     for (int i = 0; i < 2; ++i) {
-        const ShortText t = fixed2Text(i == 0 ? CurFreq1 : CurFreq2);
+        const auto& t = cachedText(m_freqText[i], i == 0 ? CurFreq1 : CurFreq2, fixed2Text);
         if (!sameText(t, FreqTexts[2 + i])) {
             FreqTexts[i].assign(t.chars, t.length);
             FreqTexts[2 + i].assign(t.chars, t.length);
@@ -430,16 +503,11 @@ bool Engine::controlBlock()
     }
 
     // Intensity and volume, texts every block.
+    const auto percentText = [](float value) { return intText(roundEven(static_cast<ext>(value) * 100)); };
     CurIntensity = glide(m_params.SegIntensityStart[a], m_params.SegIntensityEnd[a], SegProgress);
-    {
-        const ShortText t = intText(roundEven(static_cast<ext>(CurIntensity) * 100));
-        send(DisplayTexts[dIntensity], t);
-    }
+    send(DisplayTexts[dIntensity], cachedText(m_intensityText, CurIntensity, percentText));
     CurVolume = glide(m_params.SegVolumeStart[a], m_params.SegVolumeEnd[a], SegProgress);
-    {
-        const ShortText t = intText(roundEven(static_cast<ext>(CurVolume) * 100));
-        send(DisplayTexts[dVolume], t);
-    }
+    send(DisplayTexts[dVolume], cachedText(m_volumeText, CurVolume, percentText));
 
     // Phase change.
     pulsePhaseChange();
@@ -500,21 +568,37 @@ void Engine::renderFrames(std::int16_t* frames, int firstFrame)
         // Noise, backing sound and heart beat.
         soundFrameBacking(firstFrame + f);
 
-        // Pulse envelopes.
-        envelopeFrame();
+        // Pulse envelopes. Only the block start sets their counters, so once
+        // all four are steady they stay as they are for the rest of the block.
+        if (f == 0 || envelopesMoving())
+            envelopeFrame();
 
-        // Position, for the generators' pitch glide.
-        updatePosition();
+        // Position, for the generators' pitch glide and cross-fades. The block
+        // start has just worked it out for frame 0. Frames that read none of
+        // it skip it, but the last one always brings it up to date.
+        if (f == BlockSize - 1 || (f != 0 && m_positionPerFrame))
+            updatePosition();
 
-        // Generators, carrier, mix and peak.
-        std::int16_t left = 0;
-        std::int16_t right = 0;
-        soundFrameMix(firstFrame + f, left, right);
-
-        // The frame's samples.
-        frames[2 * f] = left;
-        frames[2 * f + 1] = right;
+        // Generators, carrier, mix; without the output filter also the
+        // frame's samples and the peak.
+        soundFrameMix(firstFrame + f, f, frames + 2 * f);
         SesSamplePos += 1;
+    }
+    if (AudioOutputFilter)
+        filteredFrames(frames);
+}
+
+void Engine::filteredFrames(std::int16_t* frames)
+{
+    // The filters see nothing of a frame but its mix, so they run here for
+    // the whole block: one frame's long sums then overlap the next one's
+    // instead of holding up the rest of the frame.
+    for (int f = 0; f < BlockSize; ++f) {
+        float left = m_filterIn[f][0];
+        float right = m_filterIn[f][1];
+        outputLowPasses(left, right);
+        frameSamples(static_cast<ext>(left) + m_filterCarrier[f][0], static_cast<ext>(right) + m_filterCarrier[f][1],
+                     frames + 2 * f);
     }
 }
 
@@ -530,6 +614,7 @@ void Engine::segmentChange()
 
     // The sound generators prepare their click-free switch.
     soundSegmentChange(prevTone);
+    m_planStale = true;
 
     // Volume and intensity move in VolRampLen frames from the previous
     // segment's end values to where this segment's own glide is by then.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "engine/Random.h"
@@ -407,6 +408,7 @@ private:
     void pulseSegmentChange(int prevTone, int tone);
     void pulseDutyChange();
     inline void envelopeFrame();
+    inline bool envelopesMoving() const;
 
     // Sound generators, backing sound and mix: the steps that the frame, the
     // block, the segment change and the reset call. Engine.cpp says where each
@@ -418,10 +420,15 @@ private:
     void soundBalanceTargets();
     void soundPulseStart(int channel);
     void soundBlockStart();
+    void blockSteps();
+    void carrierTable();
     inline void soundFrameControl();
     inline void soundFrameBacking(int frame);
-    inline void soundFrameMix(int frame, std::int16_t& left, std::int16_t& right);
+    inline void soundFrameMix(int frame, int f, std::int16_t* out);
+    inline void frameSamples(ext left, ext right, std::int16_t* out);
+    void filteredFrames(std::int16_t* frames);
     inline void notePeak(std::int64_t s);
+    inline ext carrierScale() const;
 
     // Generators.cpp.
     void balanceAutomation();
@@ -438,11 +445,14 @@ private:
     float& gainOf();
     template <int g>
     void pitchStep(ext progress);
+    struct PitchPlan;
+    float offsetAndFm(const PitchPlan& plan, int side, ext step) const;
     template <int g>
     void outputStep(int frame, ext progress);
     // Backing.cpp.
     void backingFrame(int frame);
     ext heartBeatSample();
+    void outputLowPasses(float& left, float& right);
 
     Session& m_session;
     const ValueTables& m_tables;
@@ -469,6 +479,9 @@ private:
         std::uint8_t rel = 0;  // the SG1 that a relative step follows
         float base = 0; // every input is a float field
         float slope = 0;
+        /// The step is the same in every frame of this block: `step`.
+        bool fixed = false;
+        float step = 0;
     };
     std::array<PitchPlan, 4> m_pitch{};
     /// Each generator's wave and previous wave (silence for an unset one).
@@ -476,9 +489,76 @@ private:
     std::array<const std::int16_t*, 4> m_prevWave{};
     /// Segment 1's over-the-segment balance still needs its length.
     bool m_balanceLenPending = false;
+
+    // ---- What the frames of this block need -------------------------------
+    //
+    // Worked out at the block start (soundBlockStart) and again after a
+    // generator switch, from values that only change between blocks, so the
+    // frames skip work whose result they would not use or that would come
+    // out the same in every frame.
+
+    /// The pitch plans and waves need working out again: a new buffer, a
+    /// segment change (switches re-plan their own generator).
+    bool m_planStale = true;
+    /// Some frame reads SegProgress, CurFreq1 or CurFreq2 (a pitch glide, a
+    /// gliding binaural offset, a wave cross-fade); otherwise the position
+    /// is brought up to date in the block's last frame only.
+    bool m_positionPerFrame = true;
+    /// All four generators play wave x gain, without a cross-fade.
+    bool m_plainOutputs = false;
+    /// This block's backing sound.
+    std::uint8_t m_backing = 0;
+    /// This block's extra AM factor of each generator, when the tone has one.
+    bool m_hasExtraAm = false;
+    ext m_extraAm[4]{};
+    /// The carrier's intensity factor, CurIntensity x ASIntensitySpan +
+    /// ASZeroLevel, for a block without a volume/intensity ramp.
+    bool m_rampBlock = true;
+    ext m_carrierScale = 0;
+    /// With the output filter on, this block's filter inputs and carriers,
+    /// by frame, left and right.
+    std::array<std::array<float, 2>, BlockSize> m_filterIn{};
+    std::array<std::array<float, 2>, BlockSize> m_filterCarrier{};
+    /// Wave table 1 x ASMaxLevel at the indexes the carrier reads, built at
+    /// every buffer start: a 16-bit sample times a float is exact in a double.
+    /// The carrier index moves in steps of kCarrierStep, so it only reaches
+    /// the indexes of its own residue modulo 30; m_carrierSlot is
+    /// ASCarrierPos div 30. Unused when ASCarrierPos starts out of range.
+    static constexpr int kCarrierSlots = 147;
+    std::array<double, kCarrierSlots> m_carrierTable{};
+    int m_carrierSlot = 0;
+    bool m_carrierTabled = false;
+
+    /// A display text made from a float, kept with the float's bits, so that
+    /// a value that did not change since the last block is not formatted
+    /// again; the heart-beat period likewise, so that it is not divided again.
+    struct CachedText {
+        std::uint32_t key = 0;
+        bool valid = false;
+        std::uint8_t length = 0;
+        char chars[32]{};
+    };
+    CachedText m_hbeatText, m_intensityText, m_volumeText;
+    std::array<CachedText, 2> m_freqText;
+    struct CachedPeriod {
+        std::uint32_t key = 0;
+        bool valid = false;
+        std::int64_t frames = 0;
+    };
+    CachedPeriod m_hbeatPeriod; // HBeatPeriod by CurHBeat
 };
 
-// Per frame, so it lives here to be inlined into the frame loop.
+// Per frame, so these live here to be inlined into the frame loop.
+
+/// Some envelope is rising or falling.
+inline bool Engine::envelopesMoving() const
+{
+    static_assert(kEnvSteady == 0 && sizeof ASEnvState == 4);
+    std::uint32_t states;
+    std::memcpy(&states, ASEnvState.data(), sizeof states);
+    return states != 0;
+}
+
 inline void Engine::envelopeFrame()
 {
     for (int c = 0; c < kPulseChannels; ++c) {

@@ -339,28 +339,57 @@ void Engine::soundBufferStart()
         m_balanceLenPending = false;
         SGSwapLen = SGSwapCounter = m_session.SegEnd[1] - SesSamplePos;
     }
+    // Between buffers the windows and the reset may change anything a plan
+    // is made from.
+    m_planStale = true;
+    carrierTable();
 }
 
 void Engine::soundBlockStart()
 {
+    if (m_planStale) {
+        for (int g = 0; g < 4; ++g)
+            planGenerator(g);
+        m_planStale = false;
+    }
+    const TSegRec& r = m_session.Segments[ActSegment];
+    m_backing = r.BackingSound;
+    const auto& extra = kExtraAm[isTone(r.Tone) ? r.Tone : 0];
+
     // CurPhase, the phases and the depths move only between blocks, so every
     // factor the frames need is worked out here, exactly as a frame would.
-    const float sources[4] = {ModPhase, LightPhase[1], LightPhase[2], LightPhase[3]};
-    const ext depth = AMDepth;
-    const ext base = AMBase;
-    for (int side = 0; side < 2; ++side) {
-        const ext offset = static_cast<ext>(CurPhase[kSoundLeft + side]) * 1000;
-        for (int k = 0; k < 4; ++k) {
-            // Floor modulo: an unclamped phase glide can undershoot 0.
-            std::int64_t i = roundEven(offset + sources[k]) % 1000;
-            if (i < 0)
-                i += 1000;
-            m_am[side][k] = static_cast<ext>(ModSineTable[i]) * depth + base;
-            m_fm[side][k] = m_fmTable[i];
+    // Only a pending switch can bring in a mode or pitch rule that uses them
+    // during the block.
+    bool modulated = SGSwitchPending || extra[0] != kNoSource;
+    for (int g = 0; g < 4; ++g)
+        modulated = modulated || m_pitch[g].fm != kNoSource || SGMode[g] == kSGWaveAM || SGMode[g] == kSGToneWavAM;
+    if (modulated) {
+        const float sources[4] = {ModPhase, LightPhase[1], LightPhase[2], LightPhase[3]};
+        const ext depth = AMDepth;
+        const ext base = AMBase;
+        for (int side = 0; side < 2; ++side) {
+            const ext offset = static_cast<ext>(CurPhase[kSoundLeft + side]) * 1000;
+            for (int k = 0; k < 4; ++k) {
+                // Floor modulo: an unclamped phase glide can undershoot 0.
+                std::int64_t i = roundEven(offset + sources[k]) % 1000;
+                if (i < 0)
+                    i += 1000;
+                m_am[side][k] = static_cast<ext>(ModSineTable[i]) * depth + base;
+                m_fm[side][k] = m_fmTable[i];
+            }
         }
     }
-    for (int g = 0; g < 4; ++g)
-        planGenerator(g);
+    m_hasExtraAm = extra[0] != kNoSource;
+    if (m_hasExtraAm)
+        for (int g = 0; g < 4; ++g)
+            m_extraAm[g] = m_am[g & 1][extra[g < 2 ? 0 : 1]];
+
+    // Without a volume/intensity ramp CurIntensity holds for the block.
+    m_rampBlock = VolRamping;
+    if (!m_rampBlock)
+        m_carrierScale = static_cast<ext>(CurIntensity) * ASIntensitySpan + ASZeroLevel;
+
+    blockSteps();
 }
 
 // ---- Balance automation and switch steps ------------------------------------
@@ -467,6 +496,7 @@ void Engine::applySwitch(int g)
         WaveRamping[g] = true;
     SGWave[g] = wave & 0x7F;
     planGenerator(g);
+    blockSteps();
 }
 
 void Engine::changeSide(int side)
@@ -551,7 +581,8 @@ void Engine::switchSteps()
 
 namespace {
 
-// Kinds of PitchPlan; 0, a plan's start value, keeps the step as it is.
+// Kinds of PitchPlan.
+constexpr std::uint8_t kUnchanged = 0; // a plan's start value: the step stays as it is
 constexpr std::uint8_t kFixed = 1;    // base
 constexpr std::uint8_t kRamp = 2;     // base + slope x SegProgress
 constexpr std::uint8_t kRelative = 3; // SG1 step + base
@@ -632,12 +663,63 @@ inline float& Engine::gainOf()
         return SG2VolR;
 }
 
+/// The binaural offset and the FM of a plan, applied to its base step.
+inline float Engine::offsetAndFm(const PitchPlan& plan, int side, ext step) const
+{
+    if (plan.add == kF1)
+        step += 0.1L * CurFreq1;
+    else if (plan.add == kF2)
+        step += 0.1L * CurFreq2;
+    if (plan.fm != kNoSource)
+        step = m_fm[side][plan.fm] * step;
+    return static_cast<float>(step);
+}
+
+void Engine::blockSteps()
+{
+    // A beat frequency that does not glide in this segment is the same in
+    // every frame (start + 0 x progress), and so are the FM factors of the
+    // block: then every rule but the ramp gives one step for the block. A
+    // relative step is fixed when the SG1 it follows is fixed or keeps its
+    // step; generator order puts that SG1 first.
+    const int a = ActSegment;
+    const bool glides1 = !(m_params.SegFreq1Start[a] == m_params.SegFreq1End[a]);
+    const bool glides2 = !(m_params.SegFreq2Start[a] == m_params.SegFreq2End[a]);
+    bool perFrame = false;
+    bool plain = true;
+    for (int g = 0; g < 4; ++g) {
+        PitchPlan& plan = m_pitch[g];
+        const bool gliding = (plan.add == kF1 && glides1) || (plan.add == kF2 && glides2);
+        plan.fixed = false;
+        if (plan.kind == kConstant) {
+            plan.fixed = true;
+            plan.step = plan.base;
+        } else if (plan.kind == kFixed && !gliding) {
+            plan.fixed = true;
+            plan.step = offsetAndFm(plan, g & 1, plan.base);
+        } else if ((plan.kind == kRelative || plan.kind == kFollow) && !gliding) {
+            const PitchPlan& sg1 = m_pitch[plan.rel];
+            if (sg1.fixed || sg1.kind == kUnchanged) {
+                const float sg1Step = sg1.fixed ? sg1.step : SGStep[plan.rel];
+                plan.fixed = true;
+                plan.step = offsetAndFm(plan, g & 1,
+                                        plan.kind == kRelative ? static_cast<ext>(sg1Step) + plan.base
+                                                               : static_cast<ext>(sg1Step));
+            }
+        }
+        perFrame = perFrame || plan.kind == kRamp || gliding || WaveRamping[g];
+        plain = plain && SGMode[g] == kSGWave && !WaveRamping[g];
+    }
+    m_positionPerFrame = perFrame;
+    m_plainOutputs = plain;
+}
+
 template <int g>
 inline void Engine::pitchStep(ext progress)
 {
     const PitchPlan& plan = m_pitch[g];
-    if (plan.kind == kConstant) {
-        SGStep[g] = plan.base;
+    if (plan.fixed) {
+        SGStep[g] = plan.step;
         return;
     }
     ext step;
@@ -651,13 +733,7 @@ inline void Engine::pitchStep(ext progress)
         step = SGStep[plan.rel];
     else
         return;
-    if (plan.add == kF1)
-        step += 0.1L * CurFreq1;
-    else if (plan.add == kF2)
-        step += 0.1L * CurFreq2;
-    if (plan.fm != kNoSource)
-        step = m_fm[g & 1][plan.fm] * step;
-    SGStep[g] = static_cast<float>(step);
+    SGStep[g] = offsetAndFm(plan, g & 1, step);
 }
 
 template <int g>
@@ -717,15 +793,22 @@ void Engine::generatorsFrame(int frame)
             noise[WavePos[g]] = n;
     }
 
-    outputStep<0>(frame, progress);
-    outputStep<1>(frame, progress);
-    outputStep<2>(frame, progress);
-    outputStep<3>(frame, progress);
+    if (m_plainOutputs) {
+        // Wave x gain: one product of two floats rounds the same in float as
+        // in long double.
+        SGOut[0] = static_cast<float>(m_wave[0][WavePos[0]]) * SG1VolL;
+        SGOut[1] = static_cast<float>(m_wave[1][WavePos[1]]) * SG1VolR;
+        SGOut[2] = static_cast<float>(m_wave[2][WavePos[2]]) * SG2VolL;
+        SGOut[3] = static_cast<float>(m_wave[3][WavePos[3]]) * SG2VolR;
+    } else {
+        outputStep<0>(frame, progress);
+        outputStep<1>(frame, progress);
+        outputStep<2>(frame, progress);
+        outputStep<3>(frame, progress);
+    }
 
     // Extra AM by the tone of the segment, also while a switch is pending.
-    const int tone = m_session.Segments[ActSegment].Tone;
-    const auto& extra = kExtraAm[isTone(tone) ? tone : 0];
-    if (extra[0] != kNoSource)
+    if (m_hasExtraAm)
         for (int g = 0; g < 4; ++g)
-            SGOut[g] = static_cast<float>(SGOut[g] * m_am[g & 1][extra[g < 2 ? 0 : 1]]);
+            SGOut[g] = static_cast<float>(SGOut[g] * m_extraAm[g]);
 }
