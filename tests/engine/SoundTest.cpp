@@ -467,6 +467,42 @@ TEST(CarrierAndMix, CarrierLevelFollowsLevelZeroLevelAndIntensity)
     }
 }
 
+TEST(CarrierAndMix, CarrierIsExactFromAnyStartIndex)
+{
+    // Sample x level x (intensity x span + zero level) x envelope, rounded as
+    // defined, whatever index the carrier starts from: steps of 1920 keep an
+    // index's residue modulo 30, which a run started at 0 never leaves.
+    struct Case {
+        int start, level, zero, intensity;
+    };
+    for (const Case c : {Case{0, 100, 0, 21}, Case{7, 37, 50, 14}, Case{4409, 23, 30, 9}}) {
+        SCOPED_TRACE(c.start);
+        SoundRig r;
+        r.add(3, 1, 6).Intensity = static_cast<std::uint8_t>(c.intensity);
+        r.levels(0, 0);
+        r.carrierLevel(c.level, c.zero);
+        r.start();
+        r.e.ASCarrierPos = c.start;
+        int checked = 0;
+        for (int b = 0; b < 700; ++b) {
+            const std::int32_t countBefore = r.e.ASEnvCount[kLightLeft];
+            ASSERT_TRUE(r.block());
+            // Only where the envelope held still for the whole block.
+            if (r.e.ASEnvState[kLightLeft] != kEnvSteady || r.e.ASEnvCount[kLightLeft] != countBefore)
+                continue;
+            const long double intensity =
+                static_cast<long double>(r.e.CurIntensity) * r.e.ASIntensitySpan + r.e.ASZeroLevel;
+            for (int f = 0; f < 16; ++f, ++checked) {
+                const int i = (c.start + 1920 * (b * 16 + f)) % 4410;
+                const float carrier = static_cast<float>(static_cast<long double>(r.samples->WaveTables[1][i]) *
+                                                         r.e.ASMaxLevel * intensity * r.e.ASEnv[0]);
+                ASSERT_EQ(r.buf[2 * f], std::lrint(carrier * static_cast<long double>(r.e.FadeGain))) << b << " " << f;
+            }
+        }
+        EXPECT_GT(checked, 5000);
+    }
+}
+
 TEST(CarrierAndMix, SoundScalesByTheLevelAndTheBalanceEndsSilenceOneSide)
 {
     for (const int level : {0, 100}) {
