@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev libsdl2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core locales
+    clang-14 libclang-rt-14-dev libfuzzer-14-dev
 )
 
 missing=()
