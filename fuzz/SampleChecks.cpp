@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "converter/SignalPath.h"
@@ -74,8 +75,8 @@ std::string walkProblems(std::string_view bytes, const WavInfo& info)
     return {};
 }
 
-/// The looping reader delivers the data as stored, from its first sample,
-/// starting again at its end, in blocks of any size.
+/// The looping reader delivers the data as stored, from its first sample (or
+/// the frame sought), starting again at its end, in blocks of any size.
 std::string loopProblems(std::string_view bytes, const WavInfo& info, WavReader& reader)
 {
     if (reader.isOpen() != info.walked || reader.dataBytes() != info.dataBytes ||
@@ -83,22 +84,36 @@ std::string loopProblems(std::string_view bytes, const WavInfo& info, WavReader&
         return "the reader does not take what the walk found";
     const std::string_view data = bytes.substr(static_cast<std::size_t>(info.dataOffset),
                                                static_cast<std::size_t>(info.dataBytes));
-    std::int64_t pos = 0;
+    const auto length = static_cast<std::int64_t>(data.size());
     std::vector<std::int16_t> block;
-    for (const int size : {2, 6, 1022, 4096}) {
+    auto delivers = [&](std::int64_t pos, int size) {
         block.assign(static_cast<std::size_t>(size / 2), kUntouched);
         reader.read(block.data(), size);
         const auto* got = reinterpret_cast<const unsigned char*>(block.data());
         const int whole = size - size % kWavFrameBytes;
         for (int k = 0; k < size; ++k) {
-            const unsigned char want = k < whole && data.size() >= kWavFrameBytes
-                                           ? static_cast<unsigned char>(data[static_cast<std::size_t>((pos + k) % static_cast<std::int64_t>(data.size()))])
-                                           : 0;
+            const auto want = k < whole && length >= kWavFrameBytes
+                                  ? static_cast<unsigned char>(data[static_cast<std::size_t>((pos + k) % length)])
+                                  : 0;
             if (got[k] != want)
-                return "the reader delivered byte " + std::to_string(pos + k) + " of its loop wrong";
+                return false;
         }
-        if (!data.empty())
-            pos = (pos + whole) % static_cast<std::int64_t>(data.size());
+        return true;
+    };
+    std::int64_t pos = 0;
+    for (const int size : {2, 6, 1022, 4096}) {
+        if (!delivers(pos, size))
+            return "the reader delivered a block of " + std::to_string(size) + " bytes wrong";
+        if (length > 0)
+            pos = (pos + size - size % kWavFrameBytes) % length;
+    }
+    // A frame counted through a whole session, the RIFF size read as one.
+    const std::int64_t riffSize = bytes.size() >= 8 ? le32At(bytes, 4) : 0;
+    for (const std::int64_t frame : {std::int64_t{-1}, riffSize, riffSize << 31, INT64_MAX}) {
+        reader.seekFrame(frame);
+        const std::int64_t frames = length / kWavFrameBytes;
+        if (!delivers(frames > 0 && frame > 0 ? frame % frames * kWavFrameBytes : 0, 8))
+            return "the reader delivered frame " + std::to_string(frame) + " wrong";
     }
     return {};
 }
