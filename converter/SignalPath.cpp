@@ -31,11 +31,6 @@ float toFloat(ext v)
     return static_cast<float>(v);
 }
 
-std::int16_t saturate(long v)
-{
-    return static_cast<std::int16_t>(std::clamp<long>(v, -32768, 32767));
-}
-
 float lightScale(float dynMax)
 {
     return toFloat(std::log2(static_cast<ext>(dynMax)) * 0.07L / dynMax);
@@ -465,10 +460,10 @@ void SignalPath::ProcessFrames(const std::int16_t* in, std::int16_t* out, std::i
         if (peakNow > peak)
             peak = toFloat(peakNow);
 
-        out[2 * k] = saturate(std::lrint(oL));
-        out[2 * k + 1] = saturate(std::lrint(oR));
-        filtered[2 * k] = saturate(std::lrint(static_cast<ext>(fL) + cL));
-        filtered[2 * k + 1] = saturate(std::lrint(static_cast<ext>(fR) + cR));
+        out[2 * k] = saturate16(std::lrint(oL));
+        out[2 * k + 1] = saturate16(std::lrint(oR));
+        filtered[2 * k] = saturate16(std::lrint(static_cast<ext>(fL) + cL));
+        filtered[2 * k + 1] = saturate16(std::lrint(static_cast<ext>(fR) + cR));
     }
     CarrierIndex = index;
     CarrierIndexPrev = prev;

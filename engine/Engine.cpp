@@ -125,12 +125,6 @@ ShortText minSecText(std::int64_t secs)
     return t;
 }
 
-/// A sample beyond 16 bits clips rather than wrapping into the opposite sign.
-std::int16_t saturate16(std::int64_t s)
-{
-    return static_cast<std::int16_t>(std::clamp<std::int64_t>(s, INT16_MIN, INT16_MAX));
-}
-
 /// a + (b - a) x progress, worked in long double and stored as float.
 float glide(float start, float end, float progress)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -18,4 +19,11 @@ inline std::int64_t roundEven(ext x)
 inline std::int32_t roundEven32(ext x)
 {
     return static_cast<std::int32_t>(std::lrint(x));
+}
+
+/// A sample beyond 16 bits clips rather than wrapping into the opposite sign.
+/// Peaks are taken from the value before it, so that overflow still shows.
+inline std::int16_t saturate16(std::int64_t s)
+{
+    return static_cast<std::int16_t>(std::clamp<std::int64_t>(s, INT16_MIN, INT16_MAX));
 }
