@@ -61,6 +61,9 @@ bool isChooserWavFormat(const WavInfo& info);
 /// format tag is not looked at.
 bool isSessionWavFormat(const WavInfo& info);
 
+/// The file dialogs' filter for wav files (either case of the extension).
+inline constexpr char kWavFileFilter[] = "Wave file (*.wav *.WAV)";
+
 /// What the choosers show when isChooserWavFormat fails.
 inline constexpr char kChooserWavFormatText[] =
     "Unsupported file format!\r\n\r\nOnly Wav files (PCM, 16 bit, 44.1 kHz, stereo) are supported.";

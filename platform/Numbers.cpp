@@ -163,3 +163,9 @@ std::string formatInt(std::int64_t value)
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
     return std::string(buf, end);
 }
+
+std::string formatMinutesSeconds(std::int64_t secs)
+{
+    const std::int64_t s = secs % 60;
+    return formatInt(secs / 60) + (s < 10 ? ":0" : ":") + formatInt(s);
+}

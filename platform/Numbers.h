@@ -41,3 +41,7 @@ long double leadingReal(std::string_view text);
 std::string formatFixed(double value, int decimals);
 
 std::string formatInt(std::int64_t value);
+
+/// Whole seconds as minutes and two-digit seconds ("0:05", "125:00"); minutes
+/// are not folded into hours.
+std::string formatMinutesSeconds(std::int64_t secs);

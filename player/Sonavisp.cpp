@@ -45,7 +45,7 @@
 #include "platform/WaitCursor.h"
 #include "platform/Win1252Qt.h"
 #include "player/CommandLine.h"
-#include "player/Glyphs.h"
+#include "dialogs/Glyphs.h"
 #include "player/Menus.h"
 #include "player/PlaybackLock.h"
 #include "player/PlayerModel.h"
@@ -144,11 +144,6 @@ QString messageText(const std::exception& e)
 {
     // Paths in the texts are file-system bytes.
     return QFile::decodeName(e.what());
-}
-
-QString minutesSeconds(std::int64_t secs)
-{
-    return QStringLiteral("%1:%2").arg(secs / 60).arg(secs % 60, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -517,7 +512,7 @@ void TForm1::CompActSesLength()
     Label42->setText(QString::fromStdString(formatFixed(eng.SesLengthFactor, 1)));
     const std::int64_t secs =
         std::llrint(static_cast<ext>(m_model.Params->SesLengthSecs) * static_cast<ext>(eng.SesLengthFactor));
-    Edit2->setText(minutesSeconds(secs));
+    Edit2->setText(QString::fromStdString(formatMinutesSeconds(secs)));
 }
 
 void TForm1::ShowEditor()

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "dialogs/DialogKit.h"
-#include "player/Glyphs.h"
+#include "dialogs/Glyphs.h"
 #include "player/Sonavisp.h"
 #include "player/Unit10.h"
 #include "player/Unit4.h"

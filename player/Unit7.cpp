@@ -24,7 +24,7 @@
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
 #include "player/EditorGrid.h"
-#include "player/Glyphs.h"
+#include "dialogs/Glyphs.h"
 #include "player/PlaybackLock.h"
 #include "player/PlayerModel.h"
 #include "player/Sonavisp.h"

@@ -9,9 +9,9 @@
 #include "engine/Session.h"
 #include "engine/UserWaves.h"
 #include "platform/IoError.h"
+#include "platform/PathText.h"
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
-#include "player/PathText.h"
 
 namespace {
 

@@ -21,19 +21,13 @@
 #include "engine/WavExport.h"
 #include "engine/WavFile.h"
 #include "platform/IoError.h"
+#include "platform/PathText.h"
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
-#include "player/PathText.h"
 #include "player/PlayerModel.h"
 #include "player/Unit1.h"
 #include "player/Unit4.h"
 #include "player/Unit8.h"
-
-namespace {
-
-const char kWavFilter[] = "Wave file (*.wav *.WAV)";
-
-} // namespace
 
 void TForm1::FillWaveHeader()
 {
@@ -57,7 +51,7 @@ void TForm1::chooseWav(std::string& name, QLineEdit* edit)
     Session& ses = *m_model.Ses;
     FileDialogOptions options;
     options.folder = pathText(m_model.Folders.SrcWavDir);
-    options.filters = {QString::fromLatin1(kWavFilter)};
+    options.filters = {QString::fromLatin1(kWavFileFilter)};
     options.defaultSuffix = QStringLiteral("wav");
     options.mustExist = true;
     const std::optional<QString> chosen = prompts().openFile(options);
@@ -123,7 +117,7 @@ void TForm1::RecSesToWavProc()
     // A session never saved has no title; ".wav" alone would name a hidden file.
     if (!ses.SesTitle.empty())
         options.fileName = pathText(ses.SesTitle) + QStringLiteral(".wav");
-    options.filters = {QString::fromLatin1(kWavFilter)};
+    options.filters = {QString::fromLatin1(kWavFileFilter)};
     options.defaultSuffix = QStringLiteral("wav");
     options.confirmOverwrite = true;
     const std::optional<QString> chosen = prompts().saveFile(options);

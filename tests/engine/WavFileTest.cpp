@@ -12,72 +12,15 @@
 
 #include "EngineRig.h"
 #include "engine/WavExport.h"
+#include "support/TestDir.h"
+#include "support/WavBytes.h"
 
 namespace fs = std::filesystem;
+using namespace wavbytes;
 
 namespace {
 
-std::string le(std::uint32_t v, int bytes = 4)
-{
-    std::string s;
-    for (int i = 0; i < bytes; ++i)
-        s += static_cast<char>(v >> 8 * i);
-    return s;
-}
-
-/// A chunk with `body`, announcing `size` (default: the body's), padded to even.
-std::string chunk(const char* id, const std::string& body, std::int64_t size = -1)
-{
-    return id + le(static_cast<std::uint32_t>(size < 0 ? body.size() : size)) + body + (body.size() % 2 ? "P" : "");
-}
-
-std::string fmt(int tag = 1, int channels = 2, int rate = 44100, int bits = 16, int extra = 0)
-{
-    return chunk("fmt ", le(tag, 2) + le(channels, 2) + le(rate) + le(rate * 4) + le(4, 2) + le(bits, 2) +
-                             std::string(extra, '\0'));
-}
-
-/// `frames` frames: left sample 2i, right 2i + 1.
-std::string frames(int n)
-{
-    std::string s;
-    for (int i = 0; i < 2 * n; ++i)
-        s += le(static_cast<std::uint32_t>(i), 2);
-    return s;
-}
-
-std::string riff(const std::string& chunks)
-{
-    return "RIFF" + le(static_cast<std::uint32_t>(4 + chunks.size())) + "WAVE" + chunks;
-}
-
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-/// A fresh folder per test.
-struct WavFiles : ::testing::Test {
-    fs::path dir = fs::temp_directory_path() /
-                   ("wavfile-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    WavFiles() { fs::create_directories(dir); }
-    ~WavFiles() override { fs::remove_all(dir); }
-
-    std::string put(const std::string& name, const std::string& bytes)
-    {
-        std::ofstream(dir / name, std::ios::binary) << bytes;
-        return (dir / name).string();
-    }
-    std::set<std::string> names() const
-    {
-        std::set<std::string> out;
-        for (const auto& e : fs::directory_iterator(dir))
-            out.insert(e.path().filename().string());
-        return out;
-    }
-};
+struct WavFiles : ::testing::Test, TestDir {};
 
 } // namespace
 

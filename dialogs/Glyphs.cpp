@@ -1,4 +1,4 @@
-#include "player/Glyphs.h"
+#include "dialogs/Glyphs.h"
 
 #include <QAbstractButton>
 #include <QPainter>

@@ -7,8 +7,8 @@ class QPushButton;
 class QString;
 class QWidget;
 
-// The pictures of the player's glyph buttons, drawn in code so that the
-// program needs no picture files. Each is 20 x 20 pixels. GUI thread only.
+// The pictures of the glyph buttons of both programs, drawn in code so that
+// the programs need no picture files. Each is 20 x 20 pixels. GUI thread only.
 
 /// Gives a button its glyph (20 x 20) and no text; `action` says in words
 /// what it does, as its tooltip and its accessible name.
@@ -20,7 +20,7 @@ QPushButton* dialogGlyphButton(QWidget* parent, const char* name, const QIcon& g
 
 /// Two bars: pause and resume.
 QIcon pauseGlyph();
-/// A red dot: record the session to a wav file.
+/// A red dot: record to a wav file.
 QIcon recordGlyph();
 /// A triangle pointing right: play.
 QIcon playGlyph();
