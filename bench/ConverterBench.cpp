@@ -2,37 +2,17 @@
 // seconds per wall second (x_realtime).
 #include <benchmark/benchmark.h>
 
-#include <array>
-#include <cmath>
 #include <cstdint>
 #include <memory>
-#include <numbers>
-#include <vector>
 
+#include "bench/NoiseWithBursts.h"
 #include "converter/SignalPath.h"
-#include "tests/converter/TestSignals.h"
 
 namespace {
 
 constexpr std::int64_t kRate = 44100;
 constexpr std::int64_t kSeconds = 60;
 constexpr std::int32_t kBlockBytes = 32768;
-
-/// Noise with bursts: white noise at about -24 dB, and on each channel, at its
-/// own rate, decaying 100 Hz bursts that stand out in the default band, so
-/// both lights trigger, rise and fall throughout.
-std::vector<std::int16_t> noiseWithBursts()
-{
-    std::uint32_t state = 12345;
-    return makeSignal(kRate * kSeconds, [&](std::int64_t k, int c) {
-        state = state * 1664525u + 1013904223u;
-        double v = (static_cast<std::int32_t>(state >> 16) - 32768) / 16.0;
-        const std::int64_t t = k % (c == 0 ? 11025 : 15876);
-        if (t < 6000)
-            v += 14000 * std::exp(-t / 1500.0) * std::sin(2 * std::numbers::pi * 100 * t / kRate);
-        return v;
-    });
-}
 
 void run(benchmark::State& state, SignalPath& path, MemorySource& source)
 {
@@ -54,7 +34,7 @@ void run(benchmark::State& state, SignalPath& path, MemorySource& source)
 
 void typical(benchmark::State& state)
 {
-    static MemorySource source(noiseWithBursts());
+    static MemorySource source(noiseWithBursts(kSeconds));
     auto path = std::make_unique<SignalPath>();
     path->SetSineTable(sineTable());
     run(state, *path, source);
@@ -64,7 +44,7 @@ void typical(benchmark::State& state)
 /// above the light retriggers, no hold.
 void worst(benchmark::State& state)
 {
-    static MemorySource source(noiseWithBursts());
+    static MemorySource source(noiseWithBursts(kSeconds));
     auto path = std::make_unique<SignalPath>();
     path->SetSineTable(sineTable());
     path->SetMix(true);

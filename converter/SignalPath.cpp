@@ -500,6 +500,12 @@ bool SignalPath::AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size)
     return false;
 }
 
+void SignalPath::Reposition(Frames framesLeft)
+{
+    FramesLeft = std::max<Frames>(framesLeft, 0);
+    m_lastBlockDelivered = false;
+}
+
 void SignalPath::EndRun()
 {
     Playing = false;

@@ -169,6 +169,12 @@ public:
     /// run: Playing False, the end-of-run hook once, False from then on.
     bool AudioOut1FillBuffer(std::uint8_t* Buffer, std::int32_t& Size);
 
+    /// A seek during a run: `framesLeft` frames are left to read from where
+    /// the source now stands. Withdraws an end of run the producer was about
+    /// to take after a shortened last block, since frames are left again.
+    /// Filter, trigger and light state carry on.
+    void Reposition(Frames framesLeft);
+
     /// Called once when the producer ends a run (the window closes the source
     /// and restores its controls).
     std::function<void()> OnRunEnd;

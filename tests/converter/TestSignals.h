@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <numbers>
+#include <string>
 #include <vector>
 
 #include "converter/SignalPath.h"
@@ -63,6 +64,12 @@ inline std::vector<std::int16_t> makeSignal(std::int64_t frames, const std::func
         for (int c = 0; c < 2; ++c)
             s[2 * k + c] = static_cast<std::int16_t>(std::clamp(std::lrint(f(k, c)), -32768L, 32767L));
     return s;
+}
+
+/// The samples as the bytes of a wav file's data.
+inline std::string pcmBytes(const std::vector<std::int16_t>& samples)
+{
+    return {reinterpret_cast<const char*>(samples.data()), samples.size() * 2};
 }
 
 /// A signal path set up to play `samples` from memory at the playing AS
