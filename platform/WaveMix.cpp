@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 
+#include "platform/Arith.h"
+
 // The device plays S16LSB and the ring are copied byte for byte.
 static_assert(std::endian::native == std::endian::little);
 
@@ -51,6 +53,6 @@ bool mixQueues(MixQueue* const* queues, std::size_t count, std::int32_t* acc,
         }
     }
     for (std::uint32_t k = 0; k < samples; ++k)
-        out[k] = static_cast<std::int16_t>(std::clamp(acc[k], -32768, 32767));
+        out[k] = saturate16(acc[k]);
     return finished;
 }
