@@ -10,6 +10,8 @@ const std::array kTargets{
     ReaderTarget{"session", checkSession},
     ReaderTarget{"pcm_samples", checkPcmSamples},
     ReaderTarget{"wav_file", checkWavFile},
+    ReaderTarget{"photosonix", checkPhotosonix},
+    ReaderTarget{"lnf_container", checkLnfContainer},
 };
 
 } // namespace

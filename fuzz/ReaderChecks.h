@@ -11,6 +11,8 @@
 // result is a fault of the reader. The fuzz programs (FuzzMain.cpp) abort on a
 // broken invariant; the tests run every check over the corpus in fuzz/corpus.
 
+struct ValueTables;
+
 using ReaderCheck = std::string (*)(std::string_view bytes);
 
 struct ReaderTarget {
@@ -22,6 +24,9 @@ struct ReaderTarget {
 std::span<const ReaderTarget> readerTargets();
 /// The check of the target `name`; nullptr when there is none.
 ReaderCheck readerCheck(std::string_view name);
+
+/// The value tables loaded from the shipped data file, for the checks.
+const ValueTables& shippedTables();
 
 /// ParseDataFile: a refusal names a line and leaves the tables as they were;
 /// accepted tables are consistent, and a session written with them reads back.
@@ -35,3 +40,10 @@ std::string checkPcmSamples(std::string_view bytes);
 /// The wav chunk walk and the looping reader: the data within the file and
 /// read back as stored, looping at its end.
 std::string checkWavFile(std::string_view bytes);
+/// ParsePhotosonix with the shipped tables: every field playable, and the
+/// imported session saves and opens again as the same segments.
+std::string checkPhotosonix(std::string_view bytes);
+/// ParseLnfHeader over the whole input as a container, then CheckLnfSession
+/// on its session: no entry name that leaves its folder, payloads within the
+/// container, a header that the export writes back alike.
+std::string checkLnfContainer(std::string_view bytes);

@@ -15,17 +15,6 @@ std::string at(int segment, int field)
     return " (segment " + std::to_string(segment) + ", field " + std::to_string(field) + ")";
 }
 
-/// The tables the programs load from the shipped data file.
-const ValueTables& shippedTables()
-{
-    static const ValueTables tables = [] {
-        ValueTables t;
-        LoadVars(LUMI_DATA_DIR, t);
-        return t;
-    }();
-    return tables;
-}
-
 /// What the engine and the grids rely on: every maximum within its table,
 /// every default within 1..maximum, and texts that a session file can hold
 /// and tell apart.
@@ -172,6 +161,16 @@ std::string checkOneKind(std::string_view bytes, SessionKind kind, const ValueTa
 }
 
 } // namespace
+
+const ValueTables& shippedTables()
+{
+    static const ValueTables tables = [] {
+        ValueTables t;
+        LoadVars(LUMI_DATA_DIR, t);
+        return t;
+    }();
+    return tables;
+}
 
 std::string checkDataFile(std::string_view bytes)
 {
