@@ -46,7 +46,7 @@ run_fuzz_smoke() {
         log=$dir/fuzz/$name.log
         if ! LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
             UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-            "$program" -runs=20000 -max_total_time=10 -timeout=10 -dict="fuzz/dict/$name.dict" \
+            "$program" -runs=20000 -max_total_time=7 -timeout=10 -dict="fuzz/dict/$name.dict" \
             -artifact_prefix="$dir/fuzz/$name-" "$found" "fuzz/corpus/$name" >"$log" 2>&1; then
             tail -n 40 "$log"
             rm -rf "$found"

@@ -1,12 +1,23 @@
-// One libFuzzer program per reader: LUMI_FUZZ_TARGET names its check.
+// One libFuzzer program per reader: LUMI_FUZZ_TARGET names its check, or
+// LUMI_FUZZ_CHECK is the function of a check that needs more than plain C++.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 #include "fuzz/ReaderChecks.h"
 
+#ifdef LUMI_FUZZ_CHECK
+std::string LUMI_FUZZ_CHECK(std::string_view bytes);
+#endif
+
 namespace {
 
+#ifdef LUMI_FUZZ_CHECK
+ReaderCheck theCheck()
+{
+    return LUMI_FUZZ_CHECK;
+}
+#else
 ReaderCheck theCheck()
 {
     static const ReaderCheck check = [] {
@@ -19,6 +30,7 @@ ReaderCheck theCheck()
     }();
     return check;
 }
+#endif
 
 } // namespace
 

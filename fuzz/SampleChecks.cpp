@@ -5,7 +5,7 @@
 #include "converter/SignalPath.h"
 #include "engine/UserWaves.h"
 #include "engine/WavFile.h"
-#include "fuzz/InputFile.h"
+#include "fuzz/MemoryFile.h"
 #include "fuzz/ReaderChecks.h"
 #include "platform/IoError.h"
 #include "platform/PcmSamples.h"
@@ -122,7 +122,7 @@ std::string loopProblems(std::string_view bytes, const WavInfo& info, WavReader&
 
 std::string checkPcmSamples(std::string_view bytes)
 {
-    static InputFile file;
+    static MemoryFile file;
     file.write(bytes);
     std::vector<std::int16_t> dst(kHeartBeatLen);
     for (const std::size_t count : {std::size_t{kWaveLen}, std::size_t{kHeartBeatLen}}) {
@@ -140,7 +140,7 @@ std::string checkPcmSamples(std::string_view bytes)
         return problem;
 
     // The carrier table takes a file of exactly one period, nothing else.
-    static InputFolder folder(SignalPath::kSineFile);
+    static MemoryFolder folder(SignalPath::kSineFile);
     static SignalPath path;
     folder.write(bytes);
     if (bytes.size() != static_cast<std::size_t>(SignalPath::kSineFileBytes))
@@ -159,7 +159,7 @@ std::string checkPcmSamples(std::string_view bytes)
 
 std::string checkWavFile(std::string_view bytes)
 {
-    static InputFile file;
+    static MemoryFile file;
     file.write(bytes);
     try {
         const WavInfo info = readWavInfo(file.path());

@@ -12,6 +12,7 @@ struct PlayerFolders {
     std::string SrcWavDir;      // tone and backing-sound wav files
     std::string WavDir;         // exported wav files
     std::string ImpExpDir;      // interchange files
+    bool operator==(const PlayerFolders&) const = default;
 };
 
 /// The folders beside the program that the build makes; `appDir` is the

@@ -12,6 +12,7 @@
 #include "LnfRig.h"
 #include "engine/Interchange.h"
 #include "engine/WavFile.h"
+#include "fuzz/LnfImportCheck.h"
 #include "player/UserWaveLists.h"
 
 namespace {
@@ -238,4 +239,17 @@ TEST_F(LnfImport, EveryWayEndsInItsOwnOutcome)
     const FileDialogOptions& o = script.shown[5].options;
     EXPECT_EQ(QStringList({o.title, o.defaultSuffix, o.folder, o.fileName, o.filters.join("")}).join("|").toStdString(),
               "Save imported User Wave file as|pcm|" + at("uw/") + "|Alpha.pcm|User Wave file (*.pcm)");
+}
+
+// The import fuzz program's seeds and findings, through its check: every file
+// written stays in its folder, a refused container changes nothing.
+TEST(LnfImportCorpus, EveryInputKeepsTheImportsPromises)
+{
+    LnfImportCheck check;
+    int inputs = 0;
+    for (const auto& entry : fs::directory_iterator(fs::path(LUMI_SOURCE_DIR) / "fuzz/corpus/lnf_import")) {
+        EXPECT_EQ(check.check(slurp(entry.path())), "") << entry.path();
+        ++inputs;
+    }
+    EXPECT_GT(inputs, 4);
 }

@@ -6,12 +6,12 @@
 /// A file in memory (memfd) that holds one input at a time, for readers that
 /// take a path: its /proc/self/fd path opens, stats and reads like a regular
 /// file, and nothing touches the disk. Throws IoError when it cannot be made.
-class InputFile {
+class MemoryFile {
 public:
-    InputFile();
-    ~InputFile();
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
+    MemoryFile();
+    ~MemoryFile();
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
 
     /// Replaces the content with `bytes`.
     void write(std::string_view bytes);
@@ -22,20 +22,20 @@ private:
     std::string m_path;
 };
 
-/// A private folder whose `name` is a link to an InputFile, for readers that
+/// A private folder whose `name` is a link to a MemoryFile, for readers that
 /// take a folder and a fixed file name. Removed when destroyed.
-class InputFolder {
+class MemoryFolder {
 public:
-    explicit InputFolder(const char* name);
-    ~InputFolder();
-    InputFolder(const InputFolder&) = delete;
-    InputFolder& operator=(const InputFolder&) = delete;
+    explicit MemoryFolder(const char* name);
+    ~MemoryFolder();
+    MemoryFolder(const MemoryFolder&) = delete;
+    MemoryFolder& operator=(const MemoryFolder&) = delete;
 
     void write(std::string_view bytes) { m_file.write(bytes); }
     const std::string& path() const { return m_path; }
 
 private:
-    InputFile m_file;
+    MemoryFile m_file;
     std::string m_path;
     std::string m_link;
 };

@@ -1,4 +1,4 @@
-#include "fuzz/InputFile.h"
+#include "fuzz/MemoryFile.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -10,7 +10,7 @@
 #include "platform/IoError.h"
 #include "platform/Paths.h"
 
-InputFile::InputFile()
+MemoryFile::MemoryFile()
     : m_fd(::memfd_create("reader-input", MFD_CLOEXEC))
 {
     if (m_fd < 0)
@@ -18,12 +18,12 @@ InputFile::InputFile()
     m_path = "/proc/self/fd/" + std::to_string(m_fd);
 }
 
-InputFile::~InputFile()
+MemoryFile::~MemoryFile()
 {
     ::close(m_fd);
 }
 
-void InputFile::write(std::string_view bytes)
+void MemoryFile::write(std::string_view bytes)
 {
     if (::ftruncate(m_fd, 0) != 0)
         throw IoError(m_path, "write", errnoText(errno));
@@ -38,7 +38,7 @@ void InputFile::write(std::string_view bytes)
     }
 }
 
-InputFolder::InputFolder(const char* name)
+MemoryFolder::MemoryFolder(const char* name)
 {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = joinPath(tmp && *tmp ? tmp : "/tmp", "reader-input-XXXXXX");
@@ -55,7 +55,7 @@ InputFolder::InputFolder(const char* name)
     }
 }
 
-InputFolder::~InputFolder()
+MemoryFolder::~MemoryFolder()
 {
     ::unlink(m_link.c_str());
     ::rmdir(m_path.c_str());
