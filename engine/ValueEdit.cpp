@@ -109,3 +109,16 @@ VisitedSegments writeSliderPosition(Session& session, const ValueTables& tables,
     }
     return v;
 }
+
+VisitedSegments writeDraggedValue(Session& session, const ValueTables& tables, int left, int right, int row,
+                                  int value)
+{
+    const VisitedSegments v = span(session, left, right, row);
+    const int index = std::clamp(value, 1, sliderMaximum(tables, row));
+    for (int s = v.first; s <= v.last; ++s) {
+        std::uint8_t& b = session.Segments[s][row];
+        const int flag = isRampField(row) ? b & kRampFlag : 0;
+        b = static_cast<std::uint8_t>(index + flag);
+    }
+    return v;
+}

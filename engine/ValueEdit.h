@@ -51,3 +51,9 @@ int sliderPosition(const ValueTables& tables, const TSegRec& rec, int row);
 /// Phase types 9 and 10 clear it. The position is held to 1..sliderMaximum.
 VisitedSegments writeSliderPosition(Session& session, const ValueTables& tables, int left, int right,
                                     int row, int position);
+
+/// What a value drag in the graphic editor writes: every segment left..right
+/// takes index `value` (held to 1..ParamMax), each keeping its own ramp flag
+/// on the ramp rows.
+VisitedSegments writeDraggedValue(Session& session, const ValueTables& tables, int left, int right, int row,
+                                  int value);

@@ -255,10 +255,152 @@ std::optional<std::int32_t> PlotGeometry::fitAndScroll(const PlotSession& s)
     return position;
 }
 
+std::int32_t PlotGeometry::fitSelection(const PlotSession& s, std::int32_t position)
+{
+    const Session& ses = s.Ses;
+    const auto [left, right] = selection(ses);
+    const int first = left - 1;
+    if (drawable(ses)) {
+        const std::int64_t need = roundEven(
+            static_cast<ext>(ses.SegEnd[right] - ses.SegEnd[first]) * static_cast<ext>(PxPerSample) + 100);
+        if (Width < need)
+            VirtualWidth = toInt32(roundEven(static_cast<ext>(Width) / static_cast<ext>(need) * VirtualWidth));
+    }
+    RecalcImage1Params(Width, Height, s);
+    // A narrower session takes the bar's position within its new range first.
+    position = clampScroll(position);
+    ScrollX = position * ScrollDiv;
+    if (!drawable(ses))
+        return position;
+    const ext start = static_cast<ext>(ses.SegEnd[first]) * static_cast<ext>(PxPerSample);
+    const ext end = static_cast<ext>(ses.SegEnd[right]) * static_cast<ext>(PxPerSample);
+    if (start >= ScrollX && end <= static_cast<ext>(ScrollX) + Width)
+        return position;
+    position = clampScroll(roundEven(start - 50) / ScrollDiv);
+    ScrollX = position * ScrollDiv;
+    return position;
+}
+
 void PlotGeometry::resetZoom(std::int32_t plotWidth)
 {
     VirtualWidth = plotWidth;
     ScrollX = 0;
+}
+
+// ---- Hit tests and drag values ----------------------------------------------------------
+
+namespace {
+
+bool usable(ext v)
+{
+    return std::isfinite(v) && v > 0;
+}
+
+/// A frame position as far out as a plot can reach: keeps the rounding in 64 bits.
+constexpr ext kFarFrames = 0x1p62L;
+
+} // namespace
+
+std::optional<std::int64_t> PlotGeometry::frameAt(std::int32_t x) const
+{
+    if (!usable(PxPerSample))
+        return std::nullopt;
+    const ext f = (static_cast<ext>(x) + ScrollX) / static_cast<ext>(PxPerSample);
+    return roundEven(std::clamp(f, -kFarFrames, kFarFrames));
+}
+
+PlotHandle PlotGeometry::hoverHandle(const Session& ses, int row, std::int32_t x, std::int32_t y) const
+{
+    PlotHandle h;
+    if (!usable(PxPerSample))
+        return h;
+    const int s = currentSegment(ses);
+    const TSegRec& rec = ses.Segments[s];
+    const ext pps = PxPerSample;
+    const ext at = static_cast<ext>(x) + ScrollX;
+    const ext x0 = static_cast<ext>(ses.SegEnd[s - 1]) * pps;
+    const ext x1 = static_cast<ext>(ses.SegEnd[s]) * pps;
+    const ext half = std::trunc(static_cast<ext>(ses.SegEnd[s] - ses.SegEnd[s - 1]) * pps) / 2;
+    if (x1 - 6 < at && at < x1)
+        h.Kind = HandleKind::End;
+    const bool leftHalf = x0 < at && at < x0 + half;
+    const bool rightHalf = x1 - half < at && at < x1;
+    const auto near = [&](int field, int scaleRow) {
+        const float k = YScale[scaleRow];
+        if (!usable(k))
+            return false;
+        const int index = isRampField(field) ? rec[field] & 0x7F : rec[field];
+        return std::abs(std::int64_t{y} - this->y(index, k)) < 10;
+    };
+    const auto value = [&](bool inHalf, int field, int scaleRow, int hoverRow) {
+        if (inHalf && near(field, scaleRow))
+            h = {HandleKind::Value, hoverRow};
+    };
+    switch (row) {
+    case fFreq1From:
+    case fFreq1To:
+        value(leftHalf, fFreq1From, fFreq1From, fFreq1From);
+        value(rightHalf, fFreq1To, fFreq1From, fFreq1To);
+        break;
+    case fFreq2From:
+    case fFreq2To:
+        value(leftHalf, fFreq2From, fFreq2From, fFreq2From);
+        value(rightHalf, fFreq2To, fFreq2From, fFreq2To);
+        break;
+    case fPitch1:
+    case fPitch2: value(rightHalf, row, fPitch1, 0); break;
+    case fDutyCycle:
+    case fHBeat: value(rightHalf, row, row, 0); break;
+    case fVolume:
+    case fIntensity: value(rightHalf, row, fVolume, 0); break;
+    default: break;
+    }
+    return h;
+}
+
+std::optional<int> PlotGeometry::valueAt(const ValueTables& tables, int row, std::int32_t y) const
+{
+    if (row < 1 || row > kFieldCount || !usable(YScale[row]))
+        return std::nullopt;
+    const int max = std::max<int>(tables.ParamMax[row], 1);
+    // Held first, so that a point far off rounds within 64 bits.
+    const ext v = std::clamp((static_cast<ext>(AxisY) - y) / YScale[row], 0.0L, static_cast<ext>(max) + 1);
+    return std::clamp(static_cast<int>(roundEven(v)), 1, max);
+}
+
+std::optional<std::int64_t> PlotGeometry::secondsFromStart(const Session& ses, int segment, std::int32_t x) const
+{
+    const std::optional<std::int64_t> f = frameAt(x);
+    if (!f)
+        return std::nullopt;
+    const int n = std::clamp(segment, 1, lastSegment(ses));
+    return (*f - ses.SegEnd[n - 1]) / kFrameRate;
+}
+
+std::optional<int> segmentOfFrame(const Session& ses, std::int64_t f)
+{
+    const int last = lastSegment(ses);
+    if (f < 0 || f > ses.SegEnd[last])
+        return std::nullopt;
+    for (int i = 1; i <= last; ++i)
+        if (f <= ses.SegEnd[i])
+            return i;
+    return last;
+}
+
+int nearestTimeEntry(const ValueTables& tables, std::int64_t secs)
+{
+    const int count = std::min<int>(tables.ParamMax[fTime], static_cast<int>(tables.TimeSecs.size()) - 1);
+    ext best = 10000000;
+    int choice = 1;
+    for (int i = 1; i <= count; ++i) {
+        const ext distance = std::abs(static_cast<ext>(secs) - tables.TimeSecs[i]);
+        if (distance < best) {
+            best = distance;
+            choice = i;
+        }
+    }
+    return choice;
 }
 
 // ---- Axes -------------------------------------------------------------------------------

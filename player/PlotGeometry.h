@@ -42,6 +42,19 @@ int curveButtonOfRow(int row);
 /// The value axis group of a row with a curve (3, 7, 11, 12 or 18), else 0.
 int axisGroupOfRow(int row);
 
+/// What the mouse is over on the plot: nothing, the current segment's value
+/// on the selected row (dragged up and down) or its end (dragged sideways).
+enum class HandleKind { None, Value, End };
+
+/// A hover hit: its kind, and for a Freq value the row (3..6) whose start or
+/// end value it is, which a press selects; 0 otherwise.
+struct PlotHandle {
+    HandleKind Kind = HandleKind::None;
+    int HoverRow = 0;
+
+    friend bool operator==(const PlotHandle&, const PlotHandle&) = default;
+};
+
 /// One time-axis tick: its x in the plot and its time in whole seconds.
 struct PlotTick {
     std::int32_t x;
@@ -136,6 +149,11 @@ public:
     /// nothing when there is nothing to zoom.
     std::optional<std::int32_t> zoomIn(const PlotSession& s);
     std::optional<std::int32_t> zoomOut(const PlotSession& s);
+    /// After a selection change: zooms out (never in) until the selection
+    /// plus 100 pixels fits the plot, recomputes the geometry, and scrolls
+    /// its start 50 pixels from the left edge unless it is wholly in view.
+    /// `position` is the scroll bar's; returns the position to take.
+    std::int32_t fitSelection(const PlotSession& s, std::int32_t position);
     /// Back to the whole session in view: the virtual width := `plotWidth`,
     /// position 0.
     void resetZoom(std::int32_t plotWidth);
@@ -153,9 +171,35 @@ public:
     /// placed; none for a group other than 3, 7, 11, 12 and 18.
     void axisLabels(const ValueTables& tables, int group, std::vector<AxisLabel>& out) const;
 
+    // ---- Hit tests and drag values -----------------------------------------------------
+    // The inverses of the mapping, for the mouse. On a degenerate plot (no
+    // finite positive PxPerSample, or no scale for the row) they find
+    // nothing, so nothing is selected or written.
+
+    /// The frame under plot x (ScrollX added).
+    std::optional<std::int64_t> frameAt(std::int32_t x) const;
+    /// The handle under (x, y) for grid row `row`: the end of the current
+    /// segment within the 6 pixels left of it, or its value within 10 pixels
+    /// vertically: on the Freq rows the start value in its left half and the
+    /// end value in its right half, on the other curve rows the value in the
+    /// right half (where a ramp arrives). A value handle wins over the end.
+    PlotHandle hoverHandle(const Session& ses, int row, std::int32_t x, std::int32_t y) const;
+    /// The value index under plot y on `row`, held to 1..ParamMax.
+    std::optional<int> valueAt(const ValueTables& tables, int row, std::int32_t y) const;
+    /// Whole seconds (truncated toward zero) from the start of segment
+    /// `segment` to the frame under plot x.
+    std::optional<std::int64_t> secondsFromStart(const Session& ses, int segment, std::int32_t x) const;
+
 private:
     std::optional<std::int32_t> fitAndScroll(const PlotSession& s);
 };
+
+/// The segment frame `f` lies in, a boundary frame belonging to the earlier
+/// one; nothing outside the session.
+std::optional<int> segmentOfFrame(const Session& ses, std::int64_t f);
+/// The Time entry whose duration lies nearest to `secs`; the lower index on
+/// a tie.
+int nearestTimeEntry(const ValueTables& tables, std::int64_t secs);
 
 /// Smallest whole number of seconds s >= 1 with s x p >= 30 (ticks at least
 /// 30 pixels apart). p must be finite and positive.

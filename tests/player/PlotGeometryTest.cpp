@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "engine/SegParams.h"
 #include "engine/TestTables.h"
 #include "player/PlotGeometry.h"
@@ -219,4 +221,55 @@ TEST_F(Geometry, RepeatedZoomInStopsAtTheCap)
     const int start = g.x(ses.SegEnd[999]);
     EXPECT_GE(start, 50);
     EXPECT_LT(start, 50 + g.ScrollDiv);
+}
+
+TEST_F(Geometry, HitTestsAndDragValuesInvertTheMapping)
+{
+    // Segment 2 of three, x 123.3..246.7: Volume 7 at y 233, Freq1 10 -> 40
+    // at y 319 -> 258, Pitch1 20 (ramped) at y 284.
+    setSegments(3);
+    TSegRec& r = ses.Segments[2];
+    std::tie(r.Volume, r.Freq1From, r.Freq1To, r.Pitch1) = std::tuple(7, 10, 40, 20 | kRampFlag);
+    g.CurSeg = 2;
+    using H = PlotHandle;
+    const H none, end{HandleKind::End, 0}, value{HandleKind::Value, 0};
+    struct Case {
+        int row, x, y;
+        H want;
+    };
+    const Case cases[] = {
+        {fVolume, 200, 242, value}, {fVolume, 200, 243, none}, {fVolume, 200, 224, value}, // 9 px, 10 px
+        {fVolume, 200, 223, none},  {fVolume, 150, 233, none},                            // the left half
+        {fVolume, 241, 233, value}, {fVolume, 241, 100, end},  {fVolume, 246, 100, end},  // the end's 6 px
+        {fVolume, 240, 100, none},  {fVolume, 247, 100, none}, {fTone, 241, 233, end},
+        {fFreq1From, 150, 319, {HandleKind::Value, 3}},        {fFreq1From, 200, 258, {HandleKind::Value, 4}},
+        {fFreq1To, 150, 319, {HandleKind::Value, 3}},          {fFreq1From, 200, 319, none},
+        {fPitch1, 200, 284, value},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(g.hoverHandle(ses, c.row, c.x, c.y), c.want) << c.row << " " << c.x << "," << c.y;
+
+    // A boundary frame belongs to the earlier segment; nothing past the end.
+    const std::pair<std::int64_t, std::optional<int>> frames[] = {
+        {0, 1}, {2646000, 1}, {2646001, 2}, {7938000, 3}, {7938001, std::nullopt}};
+    for (auto [f, seg] : frames)
+        EXPECT_EQ(segmentOfFrame(ses, f), seg) << f;
+    EXPECT_EQ(g.frameAt(0), 0);
+
+    // Values held to 1..ParamMax; seconds truncated toward zero from the
+    // current segment's start; the nearest duration, the lower on a tie.
+    EXPECT_EQ(g.valueAt(tables, fVolume, -1000000000), 21);
+    EXPECT_EQ(g.secondsFromStart(ses, 2, 139), 7);
+    EXPECT_EQ(g.secondsFromStart(ses, 2, 100), -11);
+    const std::pair<std::int64_t, int> times[] = {{7, 5}, {65, 3}, {66, 7}, {-3, 1}, {100000, 32}};
+    for (auto [secs, entry] : times)
+        EXPECT_EQ(nearestTimeEntry(tables, secs), entry) << secs;
+
+    // A degenerate plot finds nothing and gives no value.
+    g.YScale[fVolume] = 0;
+    EXPECT_EQ(g.hoverHandle(ses, fVolume, 200, 340), none);
+    EXPECT_FALSE(g.valueAt(tables, fVolume, 100));
+    g.PxPerSample = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(g.hoverHandle(ses, fTone, 241, 0), none);
+    EXPECT_FALSE(g.frameAt(10) || g.secondsFromStart(ses, 2, 139));
 }
