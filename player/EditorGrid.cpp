@@ -48,6 +48,8 @@ EditorGrid::EditorGrid(int rowHeight, QWidget* parent)
     m_cornerWidget = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
     if (m_cornerWidget)
         m_cornerWidget->installEventFilter(this);
+    top->viewport()->installEventFilter(this);
+    side->viewport()->installEventFilter(this);
 
     m_autoScroll.setInterval(50);
     connect(&m_autoScroll, &QTimer::timeout, this, &EditorGrid::autoScrollTick);
@@ -114,6 +116,13 @@ void EditorGrid::setCurrentCell(int segment, int row)
     scrollTo(cell);
 }
 
+void EditorGrid::keepOrSelect(int segment, int row)
+{
+    const GridRect sel = selectionRect();
+    if (currentRow() != row || segment < sel.left || segment > sel.right)
+        setCurrentCell(segment, row);
+}
+
 GridRect EditorGrid::selectionRect() const
 {
     GridRect r{currentSegment(), currentRow(), currentSegment(), currentRow()};
@@ -176,6 +185,9 @@ void EditorGrid::restoreCells()
 
 void EditorGrid::mousePressEvent(QMouseEvent* e)
 {
+    const QModelIndex pressedAt = indexAt(e->position().toPoint());
+    emit pressed(e->button(), pressedAt.isValid() ? pressedAt.column() + 1 : -1,
+                 pressedAt.isValid() ? pressedAt.row() + 1 : -1);
     if (e->button() != Qt::LeftButton) {
         e->ignore();
         return;
@@ -190,6 +202,13 @@ void EditorGrid::mousePressEvent(QMouseEvent* e)
         setCurrentCell(cell.column() + 1, cell.row() + 1);
     m_dragging = true;
     m_dragPos = e->position().toPoint();
+}
+
+void EditorGrid::keyReleaseEvent(QKeyEvent* e)
+{
+    if (!e->isAutoRepeat())
+        emit keyReleased();
+    QTableView::keyReleaseEvent(e);
 }
 
 void EditorGrid::mouseDoubleClickEvent(QMouseEvent* e)
@@ -213,6 +232,7 @@ void EditorGrid::mouseMoveEvent(QMouseEvent* e)
 
 void EditorGrid::mouseReleaseEvent(QMouseEvent* e)
 {
+    emit released();
     if (e->button() == Qt::LeftButton) {
         m_dragging = false;
         m_autoScroll.stop();
@@ -293,6 +313,23 @@ bool EditorGrid::eventFilter(QObject* watched, QEvent* e)
     if (watched == m_cornerWidget && e->type() == QEvent::Paint) {
         paintCorner(m_cornerWidget);
         return true;
+    }
+    // The titles select nothing themselves: their presses are the window's.
+    if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) {
+        const auto* me = static_cast<QMouseEvent*>(e);
+        const QPoint at = me->position().toPoint();
+        if (watched == horizontalHeader()->viewport()) {
+            emit pressed(me->button(), horizontalHeader()->logicalIndexAt(at) + 1, 0);
+            return true;
+        }
+        if (watched == verticalHeader()->viewport()) {
+            emit pressed(me->button(), 0, verticalHeader()->logicalIndexAt(at) + 1);
+            return true;
+        }
+        if (watched == m_cornerWidget) {
+            emit pressed(me->button(), 0, 0);
+            return true;
+        }
     }
     return QTableView::eventFilter(watched, e);
 }

@@ -15,8 +15,8 @@
 /// cell and selects it alone; a drag, Shift+click or Shift+arrow moves only
 /// the other corner.
 ///
-/// Only left presses on cells reach the selection; the owning window handles
-/// every other press (headers included) itself. Keys that are not navigation
+/// Only left presses on cells reach the selection; the owning window hears of
+/// every press (headers included), release and key release through signals. Keys that are not navigation
 /// are left to the window, so its menu shortcuts (plain Q, A, R, Del among
 /// them) are never taken by the view, also while they are disabled.
 ///
@@ -53,6 +53,10 @@ public:
     /// Selects `rect` (clipped to the grid) without moving the current cell.
     void setSelectionRect(const GridRect& rect);
 
+    /// The pop-up slider's choice of cells: a cell on the current row inside
+    /// the selected range keeps the range; any other becomes current alone.
+    void keepOrSelect(int segment, int row);
+
     /// True from the moment the model's columns start to change until the
     /// current cell and the selection are back. The current-cell changes Qt
     /// and the restore make meanwhile are no user's moves: the owner's
@@ -61,6 +65,15 @@ public:
     bool restoring() const { return m_restoring; }
 
 signals:
+    /// Any mouse press on the grid, before it acts on it: on the cells at
+    /// (segment, row), -1 beside them; on a title 0 stands for the titles'
+    /// column or row (the corner is both). Only a left press on the cells
+    /// selects; the titles and the corner take nothing else.
+    void pressed(Qt::MouseButton button, int segment, int row);
+    /// A mouse button was released over the cells.
+    void released();
+    /// A key was released (auto-repeats left out).
+    void keyReleased();
     /// Columns were inserted or removed and the cells are back; `currentMoved`
     /// when the clamp to the last segment moved the current column.
     void cellsRestored(bool currentMoved);
@@ -72,6 +85,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
     void keyboardSearch(const QString& search) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool eventFilter(QObject* watched, QEvent* e) override;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
 
 #include "dialogs/DialogKit.h"
 #include "platform/Help.h"
@@ -30,6 +31,19 @@ QMenu* addSubMenu(QMenu* menu, const char* name, const QString& caption)
     QMenu* sub = menu->addMenu(caption);
     sub->setObjectName(QLatin1String(name));
     return sub;
+}
+
+void enableCommands(std::initializer_list<QMenu*> menus, const std::vector<QAction*>& unbuilt, QAction* paste,
+                    bool pasteUsable, bool locked)
+{
+    for (QMenu* menu : menus) {
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator() || action->menu())
+                continue;
+            const bool built = std::find(unbuilt.begin(), unbuilt.end(), action) == unbuilt.end();
+            action->setEnabled(built && (action != paste || pasteUsable) && !locked);
+        }
+    }
 }
 
 void connectShowItems(QObject* owner, QAction* playbackControl, QAction* userWaveEditor, QAction* showWindow)

@@ -2,7 +2,12 @@
 
 #include <QKeySequence>
 #include <QMenuBar>
+#include <QPointer>
 #include <QString>
+#include <initializer_list>
+#include <vector>
+
+#include "player/PlaybackLock.h"
 
 class QAction;
 class QMenu;
@@ -28,6 +33,45 @@ void addSessionFileItems(Window& w)
     w.ImportMlp1 = menuItem(w.Import1, "ImportMlp1", QStringLiteral("Mindlab Pro file (.ses)"));
 }
 
+/// The editors' Session and Segment items after a playback lock or unlock:
+/// the plain items of `menus` enabled unless `locked`, except those in
+/// `unbuilt` and, while `pasteUsable` is false, `paste`.
+void enableCommands(std::initializer_list<QMenu*> menus, const std::vector<QAction*>& unbuilt, QAction* paste,
+                    bool pasteUsable, bool locked);
+
+/// The editors' Segment menu: Cut, Copy, Paste, Delete, Add New and Insert,
+/// then Value Up, Value Down and Ramp on their plain keys (Q, A, R).
+template <class Window>
+void addSegmentMenu(Window& w)
+{
+    w.Segment1 = namedMenu(w.menuBar(), "Segment1", QStringLiteral("S&egment"));
+    w.Cut1 = menuItem(w.Segment1, "Cut1", QStringLiteral("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    w.Copy1 = menuItem(w.Segment1, "Copy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    w.Paste1 = menuItem(w.Segment1, "Paste1", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    w.Delete1 = menuItem(w.Segment1, "Delete1", QStringLiteral("&Delete"), QKeySequence(Qt::Key_Delete));
+    w.AddNew1 = menuItem(w.Segment1, "AddNew1", QStringLiteral("Add &New"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    w.Insert1 =
+        menuItem(w.Segment1, "Insert1", QStringLiteral("&Insert"), QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    w.Segment1->addSeparator();
+    w.ValueUp1 = menuItem(w.Segment1, "ValueUp1", QStringLiteral("Value &Up"), QKeySequence(Qt::Key_Q));
+    w.ValueDown1 = menuItem(w.Segment1, "ValueDown1", QStringLiteral("Value &Down"), QKeySequence(Qt::Key_A));
+    w.Ramp1 = menuItem(w.Segment1, "Ramp1", QStringLiteral("&Ramp"), QKeySequence(Qt::Key_R));
+}
+
+/// An editor's Session and Segment menus follow the playback lock, and its
+/// lockCommands(bool) sets their items after every lock and unlock (and now).
+template <class Window>
+void lockWithPlayback(Window* w)
+{
+    PlaybackLock::add(w->Session1->menuAction());
+    PlaybackLock::add(w->Segment1->menuAction());
+    PlaybackLock::add([self = QPointer<Window>(w)](bool locked) {
+        if (self)
+            self->lockCommands(locked);
+    });
+    w->lockCommands(PlaybackLock::locked());
+}
+
 /// A submenu, named likewise.
 QMenu* addSubMenu(QMenu* menu, const char* name, const QString& caption);
 
@@ -40,8 +84,8 @@ void connectContents(QObject* owner, QAction* contents, int context);
 
 /// The Show menu, the same in the main window and the editors: Main Window
 /// where the window has that item (the editors), Session Properties,
-/// Spreadsheet Editor where it has that item (the main window), Graphic
-/// Editor, Playback Control, User Wave Editor, then Show Window. The items
+/// Spreadsheet Editor where it has that item, Graphic Editor where it has
+/// that item (all but the graphic editor), Playback Control, User Wave Editor, then Show Window. The items
 /// that open a window of their own are connected here; the others are the
 /// window's to connect.
 template <class Window>
@@ -56,8 +100,9 @@ void addShowMenu(Window& w)
     if constexpr (requires { w.SpreadsheetEditor1; })
         w.SpreadsheetEditor1 = menuItem(w.Show1, "SpreadsheetEditor1", QStringLiteral("&Spreadsheet Editor"),
                                         QKeySequence(Qt::CTRL | Qt::Key_E));
-    w.GraphicEditor1 =
-        menuItem(w.Show1, "GraphicEditor1", QStringLiteral("&Graphic Editor"), QKeySequence(Qt::CTRL | Qt::Key_G));
+    if constexpr (requires { w.GraphicEditor1; })
+        w.GraphicEditor1 = menuItem(w.Show1, "GraphicEditor1", QStringLiteral("&Graphic Editor"),
+                                    QKeySequence(Qt::CTRL | Qt::Key_G));
     w.PlaybackControl1 = menuItem(w.Show1, "PlaybackControl1", QStringLiteral("&Playback Control"),
                                   QKeySequence(Qt::CTRL | Qt::Key_L));
     w.UserWaveEditor1 = menuItem(w.Show1, "UserWaveEditor1", QStringLiteral("&User Wave Editor"),

@@ -1,5 +1,7 @@
 #include "player/SegmentGridModel.h"
 
+#include <QSignalBlocker>
+#include <QSlider>
 #include <algorithm>
 #include <cassert>
 
@@ -119,6 +121,14 @@ void SegmentGridModel::removeSegments(int first, int count, const std::function<
     }
 }
 
+VisitedSegments SegmentGridModel::stepValues(int left, int right, int row, bool up)
+{
+    const VisitedSegments visited = up ? valueUp(m_session, m_tables, left, right, row)
+                                       : valueDown(m_session, m_tables, left, right, row);
+    showVisited(*this, visited, row);
+    return visited;
+}
+
 bool SegmentGridModel::inStep() const
 {
     return m_columns == m_session.SegCount;
@@ -135,4 +145,25 @@ void showVisited(SegmentGridModel& grid, const VisitedSegments& visited, int row
         grid.ChangeValue(s, row);
         graphicEditor().ChangeValue(s, row);
     }
+}
+
+QSlider* valueSlider(QWidget* parent)
+{
+    auto* slider = new QSlider(Qt::Horizontal, parent);
+    slider->setObjectName(QStringLiteral("TrackBar1"));
+    slider->setFixedSize(142, 33);
+    slider->setMinimum(1);
+    slider->setTickPosition(QSlider::TicksBelow);
+    slider->setTickInterval(1);
+    // It lies over cells and curves: they must not show through its groove.
+    slider->setAutoFillBackground(true);
+    slider->hide();
+    return slider;
+}
+
+void showField(QSlider* slider, const ValueTables& tables, const TSegRec& rec, int row)
+{
+    const QSignalBlocker silent(slider);
+    slider->setMaximum(sliderMaximum(tables, row));
+    slider->setValue(sliderPosition(tables, rec, row));
 }

@@ -5,6 +5,8 @@
 
 #include "engine/ValueEdit.h"
 
+class QSlider;
+class QWidget;
 struct PlayerModel;
 struct Session;
 struct ValueTables;
@@ -50,6 +52,10 @@ public:
     /// lowers `SegCount` by count.
     void removeSegments(int first, int count, const std::function<void()>& change);
 
+    /// Value Up or Down on `row` of segments left..right, every visited
+    /// segment shown again in both editors (showVisited).
+    VisitedSegments stepValues(int left, int right, int row, bool up);
+
     /// Whether the column count matches `SegCount` (it always should between
     /// edits).
     bool inStep() const;
@@ -66,3 +72,11 @@ private:
 /// graphic editor, one call per segment each; this marks the session modified
 /// also when no byte changed. Nothing visited, nothing marked.
 void showVisited(SegmentGridModel& grid, const VisitedSegments& visited, int row);
+
+/// An editor's pop-up value slider, named TrackBar1: hidden, 142 x 33, from
+/// 1, a tick below every position, opaque over what it covers.
+QSlider* valueSlider(QWidget* parent);
+
+/// Puts an editor's pop-up slider on `row`'s range and on the value `rec`
+/// holds there, without a change event: only the user's moves write.
+void showField(QSlider* slider, const ValueTables& tables, const TSegRec& rec, int row);

@@ -1,17 +1,12 @@
 #include "player/Unit1.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QEvent>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QSignalBlocker>
 #include <QSlider>
 #include <algorithm>
 #include <cassert>
@@ -86,12 +81,9 @@ void TForm3::buildControls()
     // The header and all 18 rows show, with the scroll bar under them.
     m_gridHeight = kGridRowHeight * (kFieldCount + 1) +
                    StringGrid1->horizontalScrollBar()->sizeHint().height() + 2 * StringGrid1->frameWidth();
-    StringGrid1->installEventFilter(this);
-    StringGrid1->viewport()->installEventFilter(this);
-    StringGrid1->horizontalHeader()->viewport()->installEventFilter(this);
-    StringGrid1->verticalHeader()->viewport()->installEventFilter(this);
-    if (auto* corner = StringGrid1->findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly))
-        corner->installEventFilter(this);
+    connect(StringGrid1, &EditorGrid::pressed, this, &TForm3::StringGrid1MouseDown);
+    connect(StringGrid1, &EditorGrid::released, this, &TForm3::StringGrid1MouseUp);
+    connect(StringGrid1, &EditorGrid::keyReleased, this, &TForm3::StringGrid1KeyUp);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid())
@@ -147,15 +139,7 @@ void TForm3::buildControls()
     for (QLabel* text : {StaticText1, StaticText2})
         text->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
-    TrackBar1 = new QSlider(Qt::Horizontal, m_client);
-    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
-    TrackBar1->setFixedSize(142, 33);
-    TrackBar1->setMinimum(1);
-    TrackBar1->setTickPosition(QSlider::TicksBelow);
-    TrackBar1->setTickInterval(1);
-    // It lies over the cells: they must not show through its groove.
-    TrackBar1->setAutoFillBackground(true);
-    TrackBar1->hide();
+    TrackBar1 = valueSlider(m_client);
 
     connect(RepeatButton1, &QPushButton::clicked, this, &TForm3::RepeatButton1Click);
     connect(RepeatButton2, &QPushButton::clicked, this, &TForm3::RepeatButton2Click);
@@ -178,17 +162,7 @@ void TForm3::buildMenus()
     Session1->addSeparator();
     CloseEditor1 = menuItem(Session1, "CloseEditor1", QStringLiteral("&Close Editor"));
 
-    Segment1 = menu("Segment1", QStringLiteral("S&egment"));
-    Cut1 = menuItem(Segment1, "Cut1", QStringLiteral("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X));
-    Copy1 = menuItem(Segment1, "Copy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    Paste1 = menuItem(Segment1, "Paste1", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
-    Delete1 = menuItem(Segment1, "Delete1", QStringLiteral("&Delete"), QKeySequence(Qt::Key_Delete));
-    AddNew1 = menuItem(Segment1, "AddNew1", QStringLiteral("Add &New"), QKeySequence(Qt::CTRL | Qt::Key_A));
-    Insert1 = menuItem(Segment1, "Insert1", QStringLiteral("&Insert"), QKeySequence(Qt::CTRL | Qt::Key_Insert));
-    Segment1->addSeparator();
-    ValueUp1 = menuItem(Segment1, "ValueUp1", QStringLiteral("Value &Up"), QKeySequence(Qt::Key_Q));
-    ValueDown1 = menuItem(Segment1, "ValueDown1", QStringLiteral("Value &Down"), QKeySequence(Qt::Key_A));
-    Ramp1 = menuItem(Segment1, "Ramp1", QStringLiteral("&Ramp"), QKeySequence(Qt::Key_R));
+    addSegmentMenu(*this);
 
     addShowMenu(*this);
     addHelpMenu(*this, kHelpContext);
@@ -235,27 +209,13 @@ void TForm3::buildMenus()
     // code is in.
     m_unbuilt = {ImportMlp1};
 
-    PlaybackLock::add(Session1->menuAction());
-    PlaybackLock::add(Segment1->menuAction());
-    PlaybackLock::add([self = QPointer<TForm3>(this)](bool locked) {
-        if (self)
-            self->lockCommands(locked);
-    });
-    lockCommands(PlaybackLock::locked());
+    lockWithPlayback(this);
 }
 
 void TForm3::lockCommands(bool locked)
 {
-    for (QMenu* menu : {Session1, Import1, Segment1}) {
-        for (QAction* action : menu->actions()) {
-            if (action->isSeparator() || action->menu())
-                continue;
-            const bool built = std::find(m_unbuilt.begin(), m_unbuilt.end(), action) == m_unbuilt.end();
-            // Paste has nothing to insert until the first Copy.
-            const bool usable = action != Paste1 || ClipCount() > 0;
-            action->setEnabled(built && usable && !locked);
-        }
-    }
+    // Paste has nothing to insert until the first Copy.
+    enableCommands({Session1, Import1, Segment1}, m_unbuilt, Paste1, ClipCount() > 0, locked);
 }
 
 // ---- Start-up and settings --------------------------------------------------------
@@ -324,19 +284,13 @@ void TForm3::valueStep(bool up)
 {
     const GridRect sel = StringGrid1->selectionRect();
     const int row = StringGrid1->currentRow();
-    Session& ses = *m_model.Ses;
-    const VisitedSegments visited = up ? valueUp(ses, m_model.Tables, sel.left, sel.right, row)
-                                       : valueDown(ses, m_model.Tables, sel.left, sel.right, row);
-    showVisited(*m_grid, visited, row);
+    const VisitedSegments visited = m_grid->stepValues(sel.left, sel.right, row, up);
     if (visited.empty())
         return;
-    if (TrackBar1->isVisible()) {
-        // The slider shows the row as it would on opening: the whole byte on
-        // the Freq rows, which use bit 7 as part of the index.
-        const QSignalBlocker silent(TrackBar1);
-        TrackBar1->setMaximum(sliderMaximum(m_model.Tables, row));
-        TrackBar1->setValue(sliderPosition(m_model.Tables, ses.Segments[visited.last], row));
-    }
+    // The slider shows the row as it would on opening: the whole byte on the
+    // Freq rows, which use bit 7 as part of the index.
+    if (TrackBar1->isVisible())
+        showField(TrackBar1, m_model.Tables, m_model.Ses->Segments[visited.last], row);
     if (row == fTime)
         SesTimeComp(StringGrid1->currentSegment());
 }
@@ -390,44 +344,9 @@ void TForm3::TrackBar1Change()
 
 bool TForm3::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == m_client) {
-        if (e->type() == QEvent::Resize)
-            FormResize();
-        return false;
-    }
-    if (watched == StringGrid1) {
-        if (e->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(e)->isAutoRepeat())
-            StringGrid1KeyUp();
-        return false;
-    }
-    switch (e->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        const auto* me = static_cast<QMouseEvent*>(e);
-        const QPoint at = me->position().toPoint();
-        const bool onCells = watched == StringGrid1->viewport();
-        int column = 0;
-        int row = 0;
-        if (onCells) {
-            const QModelIndex cell = StringGrid1->indexAt(at);
-            column = cell.isValid() ? cell.column() + 1 : -1;
-            row = cell.isValid() ? cell.row() + 1 : -1;
-        } else if (watched == StringGrid1->horizontalHeader()->viewport()) {
-            column = StringGrid1->horizontalHeader()->logicalIndexAt(at) + 1;
-        } else if (watched == StringGrid1->verticalHeader()->viewport()) {
-            row = StringGrid1->verticalHeader()->logicalIndexAt(at) + 1;
-        }
-        StringGrid1MouseDown(me->button(), column, row);
-        // Only a left press on the cells selects (and drags); Qt would select
-        // on any button and on the titles.
-        return !(onCells && me->button() == Qt::LeftButton);
-    }
-    case QEvent::MouseButtonRelease:
-        StringGrid1MouseUp();
-        return false;
-    default:
-        return false;
-    }
+    if (watched == m_client && e->type() == QEvent::Resize)
+        FormResize();
+    return false;
 }
 
 void TForm3::StringGrid1MouseDown(Qt::MouseButton button, int column, int row)
@@ -445,9 +364,7 @@ void TForm3::StringGrid1MouseDown(Qt::MouseButton button, int column, int row)
 
 void TForm3::popUpSlider(int column, int row)
 {
-    const GridRect sel = StringGrid1->selectionRect();
-    if (StringGrid1->currentRow() != row || column < sel.left || column > sel.right)
-        StringGrid1->setCurrentCell(column, row);
+    StringGrid1->keepOrSelect(column, row);
 
     // Under the cell, or right-aligned to it where it would leave the grid.
     const QRect cell =
@@ -457,11 +374,7 @@ void TForm3::popUpSlider(int column, int row)
     if (cell.x() + width > StringGrid1->width())
         left = cell.x() + cell.width() - width + 2;
     TrackBar1->move(StringGrid1->mapTo(m_client, QPoint(left, cell.y() + cell.height() + 3)));
-    {
-        const QSignalBlocker silent(TrackBar1);
-        TrackBar1->setMaximum(sliderMaximum(m_model.Tables, row));
-        TrackBar1->setValue(sliderPosition(m_model.Tables, m_model.Ses->Segments[column], row));
-    }
+    showField(TrackBar1, m_model.Tables, m_model.Ses->Segments[column], row);
     TrackBar1->show();
     TrackBar1->raise();
 }

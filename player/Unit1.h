@@ -219,6 +219,11 @@ public:
     QMenu* Help1 = nullptr;
     QAction* Contents1 = nullptr;
 
+    /// After every playback lock and unlock: enables the Session and Segment
+    /// items that are built, unless locked; Paste only once something was
+    /// copied.
+    void lockCommands(bool locked);
+
 protected:
     void changeEvent(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -226,9 +231,6 @@ protected:
 private:
     void buildControls();
     void buildMenus();
-    /// Enables the Session and Segment items that are built, unless locked;
-    /// Paste only once something was copied.
-    void lockCommands(bool locked);
     /// A press anywhere on the grid: column and row 0 are the titles, -1 lies
     /// beside the cells.
     void StringGrid1MouseDown(Qt::MouseButton button, int column, int row);

@@ -24,6 +24,8 @@
 #include "player/SegmentGridModel.h"
 #include "player/Sonavisp.h"
 #include "player/Unit1.h"
+#include "support/Input.h"
+#include "support/PostedEvents.h"
 #include "support/PrivateSettings.h"
 #include "support/QtApp.h"
 
@@ -33,21 +35,6 @@ void PrintTo(const GridRect& r, std::ostream* os)
 }
 
 namespace {
-
-void mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers mods = {})
-{
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent e(type, at, w->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : button, held, mods);
-    QApplication::sendEvent(w, &e);
-}
-
-void key(QWidget* w, int k, Qt::KeyboardModifiers mods = {}, const QString& text = {})
-{
-    QKeyEvent press(QEvent::KeyPress, k, mods, text);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, k, mods, text);
-    QApplication::sendEvent(w, &release);
-}
 
 // The editor, shown and active, on six default segments; the graphic editor
 // is a recording fake.
@@ -80,6 +67,8 @@ struct Sheet : testing::Test {
     }
     ~Sheet() override
     {
+        // Notifications still queued go to this test's editors, not the next's.
+        drainPostedEvents();
         Form1 = nullptr;
         Form3 = nullptr;
         PlaybackLock::clear();
