@@ -6,22 +6,27 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QSlider>
 #include <QToolButton>
 #include <algorithm>
 
 #include "components/RepeatBtn.h"
 #include "dialogs/DialogKit.h"
 #include "dialogs/Version.h"
+#include "engine/ValueEdit.h"
 #include "platform/Help.h"
 #include "player/EditorGrid.h"
 #include "player/Menus.h"
+#include "player/PlaybackLock.h"
 #include "player/PlayerModel.h"
 #include "player/SegmentGridModel.h"
 #include "player/Sonavisp.h"
@@ -33,6 +38,7 @@ TForm8* Form8 = nullptr;
 
 namespace {
 
+constexpr int kHelpContext = 1;
 constexpr int kWindowHelpContext = 8;
 constexpr int kGridHelpContext = 9;
 /// The client area at design size, which is also the smallest: a 400 x 360 plot.
@@ -154,6 +160,9 @@ void TForm8::buildControls()
     Image1 = new PlotImage(backingSize(true), Panel1);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setCursor(Qt::ArrowCursor);
+    // Moves arrive without a button held too: the handles show on hover.
+    Image1->setMouseTracking(true);
+    Image1->installEventFilter(this);
     PropScrollBar1 = new QScrollBar(Qt::Horizontal, Panel1);
     PropScrollBar1->setObjectName(QStringLiteral("PropScrollBar1"));
     PropScrollBar1->setFocusPolicy(Qt::NoFocus);
@@ -181,6 +190,26 @@ void TForm8::buildControls()
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setModel(&m_grid);
     StringGrid1->setCurrentCell(1, 1);
+    connect(StringGrid1, &EditorGrid::pressed, this, &TForm8::StringGrid1MouseDown);
+    connect(StringGrid1, &EditorGrid::released, this, &TForm8::StringGrid1MouseUp);
+    connect(StringGrid1, &EditorGrid::keyReleased, this, &TForm8::StringGrid1KeyUp);
+    connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current, const QModelIndex& previous) {
+                if (current.isValid())
+                    StringGrid1SelectCell(current.column() + 1, current.row() + 1,
+                                          previous.isValid() ? previous.row() + 1 : 0);
+            });
+    // A new or read session replaces the whole model, which forgets the
+    // current cell; the spreadsheet editor puts its own back and mirrors it
+    // here before this view has forgotten: put it back again, unmirrored.
+    connect(&m_grid, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_keptSegment = StringGrid1->currentSegment();
+        m_keptRow = StringGrid1->currentRow();
+    });
+    connect(&m_grid, &QAbstractItemModel::modelReset, this, [this] {
+        const SyncGuard moving(NoEcho);
+        StringGrid1->setCurrentCell(std::clamp(m_keptSegment, 1, std::max(m_grid.columnCount(), 1)), m_keptRow);
+    });
 
     Panel3 = new QFrame(m_client);
     Panel3->setObjectName(QStringLiteral("Panel3"));
@@ -192,16 +221,14 @@ void TForm8::buildControls()
         toolButton(Panel3, QStringLiteral("SpeedButton12"), QStringLiteral("Auto Refresh"), {80, 24, 73, 24});
     SpeedButton10 = toolButton(Panel3, QStringLiteral("SpeedButton10"), QStringLiteral("Show Grid"), {152, 1, 73, 24});
     SpeedButton9 = toolButton(Panel3, QStringLiteral("SpeedButton9"), QStringLiteral("Show All"), {152, 24, 73, 24});
-    // Value editing from this window comes with its mouse editing; until then
-    // the buttons show, disabled.
     RepeatButton1 = pushButton<TRepeatButton>(Panel3, "RepeatButton1", QStringLiteral("Val. Up"), {224, 1, 73, 24});
     RepeatButton2 = pushButton<TRepeatButton>(Panel3, "RepeatButton2", QStringLiteral("Val. Down"), {224, 24, 73, 24});
     for (TRepeatButton* button : {RepeatButton1, RepeatButton2}) {
         button->InitRepeatPause = 250;
         button->RepeatPause = 50;
-        button->setEnabled(false);
     }
     Button3 = pushButton<QPushButton>(Panel3, "Button3", QStringLiteral("Ramp"), {296, 1, 73, 24});
+    // The selection handling enables it on the ramp rows.
     Button3->setEnabled(false);
     Button3->setFocusPolicy(Qt::NoFocus);
     Button4 = pushButton<QPushButton>(Panel3, "Button4", QStringLiteral("Refresh"), {296, 24, 73, 24});
@@ -221,6 +248,11 @@ void TForm8::buildControls()
     StaticText1->setGeometry(368, 0, kStaticTextWidth, 24);
     StaticText2->setGeometry(368, 24, kStaticTextWidth, 24);
 
+    TrackBar1 = valueSlider(m_client);
+    // Code sets the slider only under a signal blocker: what arrives here is
+    // the user's own move.
+    connect(TrackBar1, &QSlider::valueChanged, this, &TForm8::TrackBar1Change);
+
     connect(Button4, &QPushButton::clicked, this, &TForm8::Button4Click);
     connect(Button5, &QPushButton::clicked, this, &TForm8::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &TForm8::Button6Click);
@@ -228,18 +260,100 @@ void TForm8::buildControls()
     connect(SpeedButton10, &QToolButton::clicked, this, &TForm8::SpeedButton10Click);
     connect(SpeedButton11, &QToolButton::clicked, this, &TForm8::SpeedButton11Click);
     connect(SpeedButton12, &QToolButton::clicked, this, &TForm8::SpeedButton12Click);
+    connect(RepeatButton1, &QPushButton::clicked, this, [this] {
+        ValueUp();
+        StringGrid1->setFocus();
+    });
+    connect(RepeatButton2, &QPushButton::clicked, this, [this] {
+        ValueDown();
+        StringGrid1->setFocus();
+    });
+    connect(Button3, &QPushButton::clicked, this, [this] {
+        if (Form3)
+            Form3->RampClick();
+        StringGrid1->setFocus();
+    });
+    for (QWidget* control : std::initializer_list<QWidget*>{RepeatButton1, RepeatButton2, Button3})
+        PlaybackLock::add(control);
 }
 
 void TForm8::buildMenus()
 {
-    View1 = namedMenu(menuBar(), "View1", QStringLiteral("&View"));
+    QMenuBar* bar = menuBar();
+    Session1 = namedMenu(bar, "Session1", QStringLiteral("&Session"));
+    addSessionFileItems(*this);
+    Session1->addSeparator();
+    CloseEditor1 = menuItem(Session1, "CloseEditor1", QStringLiteral("&Close Editor"));
+
+    addSegmentMenu(*this);
+
+    View1 = namedMenu(bar, "View1", QStringLiteral("&View"));
     ZoomIn1 = menuItem(View1, "ZoomIn1", QStringLiteral("Zoom &In"), QKeySequence(Qt::CTRL | Qt::Key_I));
     ZoomOut1 = menuItem(View1, "ZoomOut1", QStringLiteral("Zoom &Out"), QKeySequence(Qt::CTRL | Qt::Key_U));
+
+    addShowMenu(*this);
+    addHelpMenu(*this, kHelpContext);
+
+    // The spreadsheet editor's procedures serve both editors; each redraws
+    // the plot here afterwards.
+    const auto sheet = [this](auto procedure, bool redraw = true) {
+        return [this, procedure, redraw] {
+            if (!Form3)
+                return;
+            (Form3->*procedure)();
+            if (redraw)
+                DrawImage();
+        };
+    };
+    connect(New1, &QAction::triggered, this, sheet(&TForm3::NewProc));
+    connect(Open1, &QAction::triggered, this, [] {
+        if (Form1)
+            Form1->OpenSession();
+    });
+    connect(Save1, &QAction::triggered, this, sheet(&TForm3::Save1Click, false));
+    connect(SaveAs1, &QAction::triggered, this, sheet(&TForm3::SaveAsProc, false));
+    connect(ImportPsx1, &QAction::triggered, this, sheet(&TForm3::ImportPsxProc, false));
+    connect(ImportMlp1, &QAction::triggered, this, sheet(&TForm3::ImportMlpProc, false));
+    connect(CloseEditor1, &QAction::triggered, this, &QWidget::close);
+    connect(Cut1, &QAction::triggered, this, sheet(&TForm3::CutProc));
+    connect(Copy1, &QAction::triggered, this, sheet(&TForm3::CopyProc, false));
+    connect(Paste1, &QAction::triggered, this, sheet(&TForm3::PasteProc));
+    connect(Delete1, &QAction::triggered, this, sheet(&TForm3::DeleteProc));
+    connect(AddNew1, &QAction::triggered, this, [this] {
+        // After a refusal there is no new segment to select.
+        if (Form3 && Form3->AddNewSeg())
+            AddNewSegUpd();
+    });
+    connect(Insert1, &QAction::triggered, this, sheet(&TForm3::InsertProc));
+    connect(ValueUp1, &QAction::triggered, this, &TForm8::ValueUp);
+    connect(ValueDown1, &QAction::triggered, this, &TForm8::ValueDown);
+    connect(Ramp1, &QAction::triggered, this, sheet(&TForm3::RampClick, false));
     connect(ZoomIn1, &QAction::triggered, this, &TForm8::ZoomInProc);
     connect(ZoomOut1, &QAction::triggered, this, &TForm8::ZoomOutProc);
+    connect(MainWindow1, &QAction::triggered, this, [] { showWindow(Form1); });
+    connect(Properties1, &QAction::triggered, this, [] {
+        if (Form1)
+            Form1->Properties1Click();
+    });
+    connect(SpreadsheetEditor1, &QAction::triggered, this, [] {
+        if (Form1)
+            Form1->ShowEditor();
+    });
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this,
             [this] { showHelp(StringGrid1->hasFocus() ? kGridHelpContext : kWindowHelpContext); });
+
+    // Procedures and windows not built yet; each leaves this list when its
+    // code is in.
+    m_unbuilt = {ImportMlp1};
+    ShowWindow1->setEnabled(false);
+
+    lockWithPlayback(this);
+}
+
+void TForm8::lockCommands(bool locked)
+{
+    enableCommands({Session1, Import1, Segment1}, m_unbuilt, Paste1, m_pasteUsable, locked);
 }
 
 void TForm8::FormCreate()
@@ -290,7 +404,33 @@ void TForm8::FormActivate()
         if (Form7->GraphEdMaximized && !(windowState() & Qt::WindowMaximized))
             setWindowState(windowState() | Qt::WindowMaximized);
     }
+    // The grid back on the plot's selection, as far as the session still
+    // reaches; the spreadsheet editor is not moved.
+    const int last = std::max(m_grid.columnCount(), 1);
+    const int right = std::clamp(m_geo.SelRect.right, 1, last);
+    const int left = std::clamp(m_geo.SelRect.left, 1, right);
+    const int top = std::clamp(m_geo.SelRect.top, 1, kFieldCount);
+    const GridRect kept{left, top, right, top};
+    {
+        const SyncGuard moving(NoEcho);
+        StringGrid1->setCurrentCell(1, 1);
+        StringGrid1->setCurrentCell(1, top);
+        StringGrid1->setCurrentCell(right, top);
+        StringGrid1->setSelectionRect(kept);
+    }
+    m_geo.SelRect = kept;
+    m_geo.CurSeg = right;
     DrawImage();
+}
+
+void TForm8::FormDeactivate()
+{
+    TrackBar1->hide();
+    const Qt::WindowStates state = windowState();
+    if (Form7 && !(state & Qt::WindowMinimized))
+        Form7->GraphEdMaximized = state & Qt::WindowMaximized;
+    if (Form3)
+        Form3->recomputeAfterEdit();
 }
 
 // ---- Layout --------------------------------------------------------------------------------------
@@ -351,16 +491,41 @@ void TForm8::FormResize()
 
 bool TForm8::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == m_client && e->type() == QEvent::Resize)
-        FormResize();
+    if (watched == m_client) {
+        if (e->type() == QEvent::Resize)
+            FormResize();
+        return false;
+    }
+    if (watched == Image1) {
+        const auto* me = static_cast<QMouseEvent*>(e);
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            Image1MouseDown(me->button(), me->buttons(), me->modifiers(), me->position().toPoint().x());
+            return true;
+        }
+        case QEvent::MouseMove:
+            Image1MouseMove(me->position().toPoint().x(), me->position().toPoint().y());
+            return true;
+        case QEvent::MouseButtonRelease:
+            Image1MouseUp(me->position().toPoint().x(), me->position().toPoint().y());
+            return true;
+        default:
+            return false;
+        }
+    }
     return false;
 }
 
 void TForm8::changeEvent(QEvent* e)
 {
     QMainWindow::changeEvent(e);
-    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+    if (e->type() != QEvent::ActivationChange)
+        return;
+    if (isActiveWindow())
         FormActivate();
+    else
+        FormDeactivate();
 }
 
 // ---- Geometry and drawing -------------------------------------------------------------------
@@ -468,6 +633,203 @@ void TForm8::setTimeTexts(const QString& start, const QString& total)
     StaticText2->setText(total);
 }
 
+void TForm8::ChangeValue(int segment, int)
+{
+    // The cell itself is the shared model's: both grids show it already.
+    if (SpeedButton12->isChecked() && segment == StringGrid1->selectionRect().right)
+        DrawImage();
+    m_model.Ses->SesModified = true;
+}
+
+void TForm8::moveGrid(int segment, int row)
+{
+    const SyncGuard moving(NoEcho);
+    StringGrid1->setCurrentCell(segment, row);
+}
+
+void TForm8::copySelection(const GridRect& rect)
+{
+    StringGrid1->setSelectionRect(rect);
+}
+
+void TForm8::AddNewSegUpd()
+{
+    const int last = m_grid.columnCount();
+    m_grid.RefreshSegment(last);
+    const SyncGuard moving(NoEcho);
+    StringGrid1->setCurrentCell(last, StringGrid1->currentRow());
+}
+
+void TForm8::enablePaste()
+{
+    m_pasteUsable = true;
+    lockCommands(PlaybackLock::locked());
+}
+
+void TForm8::SyncSelectionMsg()
+{
+    const GridRect sel = StringGrid1->selectionRect();
+    const int row = StringGrid1->currentRow();
+    m_geo.SelRect = {sel.left, row, sel.right, row};
+    m_geo.CurSeg = StringGrid1->currentSegment();
+    if (const int button = curveButtonOfRow(row))
+        setToggle(CurveButtons[button], true);
+    // A drag keeps the view still under the mouse.
+    if (!DragValue && !DragTime)
+        setScrollBar(m_geo.fitSelection(plotSession(), PropScrollBar1->value()));
+    if (Form7)
+        Form7->SetStartSeg(m_geo.CurSeg);
+
+    // Ramp buttons: only where the row ramps, never on the first segment;
+    // while playing the lock owns them.
+    std::array<QPushButton*, 2> ramps{Button3, Form3 ? Form3->Button3 : nullptr};
+    const auto enable = [&](bool on) {
+        for (QPushButton* b : ramps)
+            if (b)
+                b->setEnabled(on);
+    };
+    if (!isRampField(row))
+        enable(false);
+    else if (!playing())
+        enable(true);
+    if (m_geo.CurSeg == 1)
+        enable(false);
+    DrawImage();
+}
+
+// ---- This grid -----------------------------------------------------------------------------------
+
+void TForm8::StringGrid1SelectCell(int column, int row, int previousRow)
+{
+    // A structural edit moving the cells back is no one's selection.
+    if (StringGrid1->restoring())
+        return;
+    postSyncSelection();
+    if (!NoEcho && Form3) {
+        const SyncGuard moving(Form3->SkipSync);
+        Form3->StringGrid1->setCurrentCell(column, row);
+    }
+    if (TempCurve) {
+        if (const int button = curveButtonOfRow(previousRow))
+            setToggle(CurveButtons[button], false);
+    }
+    // The notification presses the row's button; remember whether it was up.
+    if (const int button = curveButtonOfRow(row))
+        TempCurve = !CurveButtons[button]->isChecked();
+}
+
+void TForm8::StringGrid1MouseUp()
+{
+    if (Form3)
+        Form3->StringGrid1->setSelectionRect(StringGrid1->selectionRect());
+    postSyncSelection();
+}
+
+void TForm8::StringGrid1KeyUp()
+{
+    StringGrid1MouseUp();
+}
+
+void TForm8::StringGrid1MouseDown(Qt::MouseButton button, int column, int row)
+{
+    StringGrid1->setFocus(Qt::MouseFocusReason);
+    if (column == 0 && row >= 1)
+        StringGrid1->setCurrentCell(StringGrid1->currentSegment(), row);
+    if (button != Qt::RightButton || playing()) {
+        TrackBar1->hide();
+        return;
+    }
+    if (column < 1 || row < 1)
+        return;
+    StringGrid1->keepOrSelect(column, row);
+    // Right-aligned to the cell: the grid stands at the window's right edge.
+    const QRect cell = StringGrid1->visualRect(m_grid.index(row - 1, column - 1));
+    const QPoint at = StringGrid1->viewport()->mapTo(
+        m_client, QPoint(cell.x() + cell.width() - TrackBar1->width() + 2, cell.y() + cell.height() + 3));
+    TrackBar1->move(at);
+    showField(TrackBar1, m_model.Tables, m_model.Ses->Segments[column], row);
+    TrackBar1->show();
+    TrackBar1->raise();
+}
+
+void TForm8::TrackBar1Change()
+{
+    const GridRect sel = StringGrid1->selectionRect();
+    const int row = StringGrid1->currentRow();
+    showVisited(m_grid, writeSliderPosition(*m_model.Ses, m_model.Tables, sel.left, sel.right, row,
+                                            TrackBar1->value()),
+                row);
+}
+
+// ---- Value editing -------------------------------------------------------------------------------
+
+bool TForm8::playing() const
+{
+    return Form1 && Form1->Playing;
+}
+
+void TForm8::valueStep(bool up)
+{
+    const GridRect sel = StringGrid1->selectionRect();
+    const int row = StringGrid1->currentRow();
+    const VisitedSegments visited = m_grid.stepValues(sel.left, sel.right, row, up);
+    if (visited.empty())
+        return;
+    if (TrackBar1->isVisible())
+        showField(TrackBar1, m_model.Tables, m_model.Ses->Segments[visited.last], row);
+    // Down leaves the start of the last segment it visited in the time text.
+    if (row == fTime && Form3)
+        Form3->SesTimeComp(up ? StringGrid1->currentSegment() : visited.last);
+}
+
+void TForm8::ValueUp()
+{
+    valueStep(true);
+}
+
+void TForm8::ValueDown()
+{
+    valueStep(false);
+}
+
+// ---- The plot's mouse ----------------------------------------------------------------------------
+
+void TForm8::Image1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods, int x)
+{
+    TrackBar1->hide();
+    const Session& ses = *m_model.Ses;
+    const std::optional<std::int64_t> f = m_geo.frameAt(x);
+    const std::optional<int> seg = f ? segmentOfFrame(ses, *f) : std::nullopt;
+    if (!seg)
+        return;
+    // The handle is the last hover's: none while playing, whatever the cursor
+    // still shows from before the start.
+    const PlotHandle handle = playing() ? PlotHandle{} : Hover;
+    DragValue = handle.Kind == HandleKind::Value;
+    DragTime = handle.Kind == HandleKind::End;
+    const int cur = StringGrid1->currentSegment();
+    const int row = StringGrid1->currentRow();
+    if (button == Qt::LeftButton && buttons == Qt::LeftButton && mods == Qt::ShiftModifier) {
+        const int left = std::min(cur, *seg);
+        const int right = std::max(cur, *seg);
+        m_geo.SelRect.left = left;
+        m_geo.SelRect.right = right;
+        m_geo.CurSeg = right;
+        if (right != cur)
+            moveBothGrids(right, row);
+        const GridRect range{left, row, right, row};
+        if (Form3)
+            Form3->StringGrid1->setSelectionRect(range);
+        StringGrid1->setSelectionRect(range);
+    } else if (*seg != cur) {
+        moveBothGrids(*seg, row);
+        m_geo.SelRect.left = m_geo.SelRect.right = m_geo.CurSeg = *seg;
+    }
+    DrawImage();
+    if (handle.HoverRow > 0 && handle.HoverRow != StringGrid1->currentRow())
+        selectHoverRow();
+}
+
 // ---- Buttons ---------------------------------------------------------------------------------------
 
 void TForm8::setToggle(QToolButton* button, bool down)
@@ -528,4 +890,85 @@ void TForm8::Button6Click()
 {
     ZoomOutProc();
     StringGrid1->setFocus();
+}
+
+void TForm8::moveBothGrids(int column, int row)
+{
+    // One span for both moves: neither grid's handler mirrors into the other.
+    const SyncGuard sheetMoving(Form3 ? Form3->SkipSync : NoEcho);
+    const SyncGuard moving(NoEcho);
+    if (Form3)
+        Form3->StringGrid1->setCurrentCell(column, row);
+    StringGrid1->setCurrentCell(column, row);
+}
+
+void TForm8::selectHoverRow()
+{
+    // A rectangle set from code moves no current cell, so the row moves
+    // first; the rectangle then takes the range back.
+    const int row = Hover.HoverRow;
+    EditorGrid* sheet = Form3 ? Form3->StringGrid1 : StringGrid1;
+    const GridRect sel = sheet->selectionRect();
+    moveBothGrids(StringGrid1->currentSegment(), row);
+    const GridRect range{sel.left, row, sel.right, row};
+    sheet->setSelectionRect(range);
+    StringGrid1->setSelectionRect(range);
+}
+
+void TForm8::Image1MouseMove(int x, int y)
+{
+    // Nothing at all while playing: no handle shows and no drag writes
+    // under the engine.
+    if (playing())
+        return;
+    Session& ses = *m_model.Ses;
+    const int row = StringGrid1->currentRow();
+    const GridRect sel = StringGrid1->selectionRect();
+    if (DragValue) {
+        // Every selected segment takes the value under the mouse.
+        if (const std::optional<int> v = m_geo.valueAt(m_model.Tables, row, y))
+            showVisited(m_grid, writeDraggedValue(ses, m_model.Tables, sel.left, sel.right, row, *v), row);
+        return;
+    }
+    if (DragTime) {
+        // Every selected segment takes the duration that puts the current
+        // segment's end under the mouse.
+        if (const std::optional<std::int64_t> secs = m_geo.secondsFromStart(ses, StringGrid1->currentSegment(), x))
+            showVisited(m_grid,
+                        writeDraggedValue(ses, m_model.Tables, sel.left, sel.right, fTime,
+                                          nearestTimeEntry(m_model.Tables, *secs)),
+                        fTime);
+        return;
+    }
+    Hover = m_geo.hoverHandle(ses, row, x, y);
+    switch (Hover.Kind) {
+    case HandleKind::Value: Image1->setCursor(Qt::SizeVerCursor); break;
+    case HandleKind::End: Image1->setCursor(Qt::SizeHorCursor); break;
+    case HandleKind::None: Image1->setCursor(Qt::ArrowCursor); break;
+    }
+}
+
+void TForm8::Image1MouseUp(int, int y)
+{
+    if (!DragValue && !DragTime)
+        return;
+    const int n = StringGrid1->currentSegment();
+    const int row = StringGrid1->currentRow();
+    if (DragValue) {
+        DragValue = false;
+        if (!playing()) {
+            if (const std::optional<int> v = m_geo.valueAt(m_model.Tables, row, y))
+                showVisited(m_grid, writeDraggedValue(*m_model.Ses, m_model.Tables, n, n, row, *v), row);
+        }
+        DrawImage();
+    } else {
+        DragTime = false;
+        m_grid.ChangeValue(n, fTime);
+        DrawImage(); // the segment ends move with the durations
+        if (Form3)
+            Form3->SesTimeComp(n);
+    }
+    // The next press starts no drag unless a move finds a handle again.
+    Hover = {};
+    Image1->setCursor(Qt::ArrowCursor);
 }

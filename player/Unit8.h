@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QRect>
 #include <array>
+#include <vector>
 
 #include "player/GraphicEditorLink.h"
 #include "player/PlotGeometry.h"
@@ -17,6 +18,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QScrollBar;
+class QSlider;
 class QToolButton;
 class SegmentGridModel;
 class TRepeatButton;
@@ -56,6 +58,15 @@ struct GraphLayout {
 /// buttons and view toggles, beside a second grid on the spreadsheet editor's
 /// model. Its geometry and drawing are PlotGeometry's and PlotRenderer's; this
 /// window lays out its controls by hand and applies their results.
+///
+/// It edits as the spreadsheet editor does (Value Up/Down, Ramp, the pop-up
+/// slider, the same menus) and with the mouse on the plot: the selected row's
+/// value on the current segment is dragged up and down for every selected
+/// segment, the current segment's end sideways to the nearest duration, and
+/// Shift+click selects a range. The two editors always show the same current
+/// cell and range: each grid's moves are mirrored into the other under a
+/// guard, and every change posts one SyncSelectionMsg, which brings the plot
+/// and the playback control's start segment to the selection.
 /// Installs itself as the spreadsheet editor's graphic editor for its
 /// lifetime. GUI thread only.
 class TForm8 final : public QMainWindow, public GraphicEditorLink {
@@ -70,8 +81,12 @@ public:
     /// session named on the command line, or a new one.
     void FormCreate();
     /// Each activation: the view toggles from the settings' fields, the
-    /// maximized state, a redraw.
+    /// maximized state, the grid put back on the plot's selection (not
+    /// mirrored), a redraw.
     void FormActivate();
+    /// Leaving the window: the slider hides, the maximized state is kept, and
+    /// the edits reach playback unless a run is under way.
+    void FormDeactivate();
     /// Lays out the controls for the client's size, then geometry and redraw.
     void FormResize();
     static GraphLayout layoutFor(QSize client);
@@ -98,6 +113,56 @@ public:
     // ---- The spreadsheet editor's calls ---------------------------------------------------
 
     void setTimeTexts(const QString& start, const QString& total) override;
+    /// The records are shown by the shared grid model already; this redraws
+    /// with "Auto Refresh" when `segment` ends this grid's selection, and
+    /// marks the session modified.
+    void ChangeValue(int segment, int row) override;
+    /// The posted notification: the plot takes the grid's selection, shows
+    /// the row's curve and fits and scrolls to it (not during a drag), the
+    /// playback control starts from the current segment, the Ramp buttons of
+    /// both editors follow the row and segment, and the plot is redrawn.
+    void SyncSelectionMsg() override;
+    void moveGrid(int segment, int row) override;
+    void copySelection(const GridRect& rect) override;
+    /// The new last segment becomes current here, unmirrored.
+    void AddNewSegUpd() override;
+    void enablePaste() override;
+
+    // ---- Editing ------------------------------------------------------------------------
+
+    /// One step up or down on this grid's selection and current row, shown
+    /// in both editors; on the Time row the time texts follow.
+    void ValueUp();
+    void ValueDown();
+    /// The user moved the pop-up slider: its position into every selected
+    /// segment of the current row.
+    void TrackBar1Change();
+
+    /// The plot's mouse, in Image1's coordinates. A press selects the segment
+    /// under x (a range with Shift and the left button alone) and starts a
+    /// drag on the handle the last move found; a move shows the handle under
+    /// the mouse or drags; the release writes the last value or duration.
+    /// Nothing is dragged while a session plays.
+    void Image1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods, int x);
+    void Image1MouseMove(int x, int y);
+    void Image1MouseUp(int x, int y);
+
+    /// After every playback lock and unlock: enables the Session and Segment
+    /// items unless locked; Paste only once something was copied, the imports
+    /// only where built.
+    void lockCommands(bool locked);
+
+    /// Set while this window moves its own grid from code: that move is not
+    /// mirrored into the spreadsheet editor's grid.
+    SyncFlag NoEcho;
+    /// The selected row's curve button was pressed only because the row was
+    /// selected; it is released when the selection leaves the row.
+    bool TempCurve = false;
+    /// A value drag or a segment-end drag is running.
+    bool DragValue = false;
+    bool DragTime = false;
+    /// The handle under the mouse, with the Freq row it selects.
+    PlotHandle Hover;
 
     // ---- Buttons -----------------------------------------------------------------------------
 
@@ -142,10 +207,39 @@ public:
     QPushButton* Button4 = nullptr;      // "Refresh"
     QLabel* StaticText1 = nullptr;       // segment start time
     QLabel* StaticText2 = nullptr;       // session total time
+    QSlider* TrackBar1 = nullptr;        // the pop-up value slider
 
+    QMenu* Session1 = nullptr;
+    QAction* New1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* SaveAs1 = nullptr;
+    QMenu* Import1 = nullptr;
+    QAction* ImportPsx1 = nullptr;
+    QAction* ImportMlp1 = nullptr;
+    QAction* CloseEditor1 = nullptr;
+    QMenu* Segment1 = nullptr;
+    QAction* Cut1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Paste1 = nullptr;
+    QAction* Delete1 = nullptr;
+    QAction* AddNew1 = nullptr;
+    QAction* Insert1 = nullptr;
+    QAction* ValueUp1 = nullptr;
+    QAction* ValueDown1 = nullptr;
+    QAction* Ramp1 = nullptr;
     QMenu* View1 = nullptr;
     QAction* ZoomIn1 = nullptr;
     QAction* ZoomOut1 = nullptr;
+    QMenu* Show1 = nullptr;
+    QAction* MainWindow1 = nullptr;
+    QAction* Properties1 = nullptr;
+    QAction* SpreadsheetEditor1 = nullptr;
+    QAction* PlaybackControl1 = nullptr;
+    QAction* UserWaveEditor1 = nullptr;
+    QAction* ShowWindow1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Contents1 = nullptr;
 
 protected:
     void changeEvent(QEvent* e) override;
@@ -167,6 +261,17 @@ private:
     void setScrollBar(int position);
     void zoomed(std::optional<std::int32_t> position);
     void setToggle(QToolButton* button, bool down);
+    void valueStep(bool up);
+    bool playing() const;
+    // This grid's events, as the spreadsheet editor handles its own.
+    void StringGrid1MouseDown(Qt::MouseButton button, int column, int row);
+    void StringGrid1SelectCell(int column, int row, int previousRow);
+    void StringGrid1MouseUp();
+    void StringGrid1KeyUp();
+    /// Both grids' current cell to (column, row), unmirrored.
+    void moveBothGrids(int column, int row);
+    /// A press on a Freq start or end handle selects that row in both grids.
+    void selectHoverRow();
 
     PlayerModel& m_model;
     SegmentGridModel& m_grid;
@@ -176,6 +281,10 @@ private:
     PlotRenderer m_renderer;
     QtPlotCanvas m_plotCanvas;
     QtPlotCanvas m_axisCanvas;
+    bool m_pasteUsable = false; // something was copied
+    std::vector<QAction*> m_unbuilt;
+    int m_keptSegment = 1; // the current cell across a model reset
+    int m_keptRow = 1;
 };
 
 /// Created once at start-up.

@@ -3,9 +3,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSlider>
 #include <QSignalSpy>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -14,6 +16,7 @@
 #include <memory>
 #include <span>
 
+#include "components/RepeatBtn.h"
 #include "engine/SegParams.h"
 #include "engine/SessionFile.h"
 #include "engine/TestTables.h"
@@ -28,6 +31,8 @@
 #include "player/Unit1.h"
 #include "player/Unit7.h"
 #include "player/Unit8.h"
+#include "support/Input.h"
+#include "support/PostedEvents.h"
 #include "support/QtApp.h"
 
 void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
@@ -279,6 +284,8 @@ struct GraphWindow : testing::Test {
     }
     ~GraphWindow() override
     {
+        // Notifications still queued go to this test's editors, not the next's.
+        drainPostedEvents();
         std::tie(Form1, Form3, Form7, Form8) = std::tuple(nullptr, nullptr, nullptr, nullptr);
         PlaybackLock::clear();
     }
@@ -460,4 +467,314 @@ TEST_F(GraphWindow, OpenAndNewShowTheWholeSessionAgain)
     EXPECT_EQ(pixel(399, 0), qRgb(255, 192, 255)) << "redrawn: the current segment fills the view";
     sheet->SesTimeComp(1);
     EXPECT_EQ(form->StaticText2->text(), "Session total time: 1:00.0");
+}
+
+namespace {
+
+// Both editors shown on ten 60-second segments (37 px each: segment k spans
+// x 37(k - 1)..37k), Volume 11 at y 172, Freq1 10 -> 150 at y 319 -> 32. The
+// notifications posted are counted as they are delivered.
+struct GraphEdit : GraphWindow, QObject {
+    EditorGrid* own = form->StringGrid1;
+    EditorGrid* other = sheet->StringGrid1;
+    const PlotGeometry& g = form->geometry();
+    int delivered = 0;
+
+    GraphEdit()
+    {
+        sheet->show();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        qApp->installEventFilter(this);
+        deliver();
+    }
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        delivered += o == qApp && e->type() == QEvent::MetaCall;
+        return false;
+    }
+    int deliver()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        return std::exchange(delivered, 0);
+    }
+    void playing(bool on)
+    {
+        PlaybackLock::set(on);
+        main->Playing = on;
+    }
+    void click(EditorGrid* grid, int segment, int row, Qt::MouseButton b = Qt::LeftButton,
+               Qt::KeyboardModifiers mods = {})
+    {
+        const QPoint at = grid->visualRect(grid->model()->index(row - 1, segment - 1)).center();
+        mouse(grid->viewport(), QEvent::MouseButtonPress, at, b, mods);
+        mouse(grid->viewport(), QEvent::MouseButtonRelease, at, b, mods);
+    }
+    /// Segments first..last selected on `row` (the current cell at first) in both editors.
+    void range(int first, int last, int row)
+    {
+        click(own, first, row);
+        if (last != first)
+            click(own, last, row, Qt::LeftButton, Qt::ShiftModifier);
+        deliver();
+    }
+    void plot(QEvent::Type type, int x, int y, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers mods = {})
+    {
+        mouse(form->Image1, type, {x, y}, b, mods);
+    }
+    /// Hovers, presses, moves to each point in turn and releases at the last.
+    void drag(QPoint from, std::initializer_list<QPoint> to)
+    {
+        plot(QEvent::MouseMove, from.x(), from.y(), Qt::NoButton);
+        plot(QEvent::MouseButtonPress, from.x(), from.y());
+        QPoint at = from;
+        for (QPoint p : to)
+            mouse(form->Image1, QEvent::MouseMove, at = p, Qt::NoButton, {}, Qt::LeftButton);
+        plot(QEvent::MouseButtonRelease, at.x(), at.y());
+    }
+    int value(int segment, int row) const { return ses.Segments[segment][row]; }
+    QString curves() const
+    {
+        QString down;
+        for (int b = 1; b <= 8; ++b)
+            down += form->CurveButtons[b]->isChecked() ? '1' : '0';
+        return down;
+    }
+};
+
+} // namespace
+
+TEST_F(GraphEdit, SelectionIsMirroredAtOnceAndHandedOverWhenThePostsArrive)
+{
+    click(own, 3, fVolume);
+    EXPECT_EQ(other->selectionRect(), (GridRect{3, fVolume, 3, fVolume})) << "mirrored at once";
+    EXPECT_EQ(std::pair(g.CurSeg, control->StartSeg), std::pair(1, 1)) << "the rest when the posts arrive";
+    EXPECT_EQ(deliver(), 3) << "select-cell here and there, mouse-up";
+    EXPECT_EQ(std::tuple(g.SelRect, g.CurSeg, control->Edit1->text()),
+              std::tuple(GridRect{3, fVolume, 3, fVolume}, 3, QString("3")));
+
+    click(other, 5, fTone);
+    EXPECT_EQ(std::pair(own->selectionRect(), deliver()), std::pair(GridRect{5, fTone, 5, fTone}, 3));
+    key(other, Qt::Key_Right, Qt::ShiftModifier);
+    key(own, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(std::tuple(other->selectionRect(), other->currentSegment(), deliver()),
+              std::tuple(GridRect{5, fTone, 7, fTone}, 5, 2))
+        << "each key-up copies the range across and posts";
+    const auto state = [&] {
+        return std::tuple(own->selectionRect(), other->selectionRect(), g.SelRect, g.CurSeg, g.VirtualWidth,
+                          g.ScrollX, form->Button3->isEnabled(), curves());
+    };
+    const auto before = state();
+    form->SyncSelectionMsg();
+    EXPECT_EQ(std::pair(state(), deliver()), std::pair(before, 0)) << "run twice: the same, and no echo";
+
+    // A move from code onto the current cell sends no selection event; the
+    // user's next selection is still mirrored, in both directions.
+    form->moveGrid(5, fTone);
+    click(own, 8, fTone);
+    EXPECT_EQ(other->currentSegment(), 8);
+    plot(QEvent::MouseButtonPress, 8 * 37 - 10, 100); // the current segment: no move
+    click(other, 2, fTone);
+    EXPECT_EQ(own->currentSegment(), 2);
+    deliver();
+
+    // Activation puts this grid back on the plot's selection, unmirrored.
+    form->moveGrid(9, fVolume);
+    form->FormActivate();
+    deliver();
+    EXPECT_EQ(std::tuple(own->selectionRect(), other->selectionRect(), g.SelRect),
+              std::tuple(GridRect{2, fTone, 2, fTone}, GridRect{2, fTone, 2, fTone}, GridRect{2, fTone, 2, fTone}));
+
+    form->AddNew1->trigger();
+    deliver();
+    EXPECT_EQ(std::tuple(ses.SegCount, own->currentSegment(), other->currentSegment(), g.CurSeg, control->StartSeg),
+              std::tuple(11, 11, 11, 11, 11));
+    // A new session keeps the cell as far as it reaches, in both grids.
+    setSegments(5);
+    deliver();
+    EXPECT_EQ(std::pair(own->selectionRect(), g.SelRect),
+              std::pair(GridRect{5, fTone, 5, fTone}, GridRect{5, fTone, 5, fTone}));
+}
+
+TEST_F(GraphEdit, HandOverShowsTheRowsCurveStartSegmentAndRampButtons)
+{
+    struct Step {
+        int segment, row;
+        bool playing;
+        const char* curves; // buttons 1..8 down; button 1 is down from the start
+        bool ramps;
+    };
+    const Step steps[] = {
+        {3, fVolume, false, "10000100", true},    {3, fTone, false, "10000000", false},
+        {4, fFreq1To, false, "10000000", false},  {4, fFreq2From, false, "11000000", false},
+        {4, fFreq2To, false, "11000000", false},  {4, fPhase, false, "10000000", true},
+        {1, fVolume, false, "10000100", false},   {2, fIntensity, false, "10000010", true},
+        {5, fDutyCycle, true, "10001000", true},  {1, fDutyCycle, true, "10001000", false},
+        {5, fVolume, true, "10000100", false},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.segment * 100 + s.row);
+        main->Playing = s.playing; // playing leaves the Ramp buttons as they are
+        click(own, s.segment, s.row);
+        deliver();
+        EXPECT_EQ(curves(), s.curves);
+        EXPECT_EQ(std::pair(form->Button3->isEnabled(), sheet->Button3->isEnabled()), std::pair(s.ramps, s.ramps));
+        EXPECT_EQ(std::pair(control->StartSeg, control->Edit1->text()),
+                  std::pair(s.segment, QString::number(s.segment)));
+    }
+    main->Playing = false;
+
+    // Zoom out to fit, never in; a selection in view stays put; nothing
+    // moves under a drag.
+    range(4, 4, fVolume);
+    form->ZoomInProc();
+    const std::pair zoomed(g.VirtualWidth, g.ScrollX);
+    range(4, 5, fVolume);
+    EXPECT_EQ(std::pair(g.VirtualWidth, g.ScrollX), zoomed);
+    form->DragValue = true;
+    range(10, 10, fVolume);
+    EXPECT_EQ(std::pair(g.VirtualWidth, g.ScrollX), zoomed);
+    form->DragValue = false;
+    range(1, 10, fVolume);
+    EXPECT_EQ(std::pair(g.VirtualWidth, g.ScrollX), std::pair(400, 0));
+}
+
+TEST_F(GraphEdit, PressesSelectSegmentsAndRanges)
+{
+    struct Case {
+        const char* name;
+        int first, last; // the range before, current at first
+        int x;
+        Qt::MouseButton button;
+        Qt::KeyboardModifiers mods;
+        GridRect want; // in both grids, the current cell at its right
+    };
+    const auto shift = Qt::ShiftModifier;
+    const Case cases[] = {
+        {"shift+left", 7, 7, 2 * 37 + 18, Qt::LeftButton, shift, {3, fVolume, 7, fVolume}},
+        {"shift+right", 7, 7, 2 * 37 + 18, Qt::RightButton, shift, {3, fVolume, 3, fVolume}},
+        {"ctrl+shift", 7, 7, 2 * 37 + 18, Qt::LeftButton, shift | Qt::ControlModifier, {3, fVolume, 3, fVolume}},
+        {"on the current", 5, 7, 4 * 37 + 18, Qt::LeftButton, {}, {5, fVolume, 7, fVolume}},
+        {"a boundary", 7, 7, 37, Qt::LeftButton, {}, {1, fVolume, 1, fVolume}},
+        {"past the end", 7, 7, 395, Qt::LeftButton, {}, {7, fVolume, 7, fVolume}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        range(c.first, c.last, fVolume);
+        click(own, c.first, fVolume, Qt::RightButton);
+        ASSERT_TRUE(form->TrackBar1->isVisible());
+        plot(QEvent::MouseButtonPress, c.x, 100, c.button, c.mods);
+        plot(QEvent::MouseButtonRelease, c.x, 100, c.button, c.mods);
+        EXPECT_FALSE(form->TrackBar1->isVisible());
+        const int current = c.name == std::string("on the current") ? c.first : c.want.right;
+        EXPECT_EQ(std::tuple(own->selectionRect(), other->selectionRect(), own->currentSegment(),
+                             other->currentSegment(), g.CurSeg),
+                  std::tuple(c.want, c.want, current, current, current));
+    }
+}
+
+TEST_F(GraphEdit, DragsWriteEverySelectedSegmentAndTheReleaseTheCurrentOne)
+{
+    range(2, 4, fVolume);
+    ses.Segments[3].Volume |= kRampFlag;
+    plot(QEvent::MouseMove, 65, 181, Qt::NoButton); // the right half, 9 px off
+    EXPECT_EQ(form->Image1->cursor().shape(), Qt::SizeVerCursor);
+    const auto volumes = [&] { return std::tuple(value(2, fVolume), value(3, fVolume), value(4, fVolume)); };
+    const auto ramped = [](int v) { return v | kRampFlag; };
+    drag({65, 172}, {{65, 111}});
+    EXPECT_EQ(volumes(), std::tuple(15, ramped(15), 15)) << "each keeps its own flag";
+    drag({65, 111}, {{65, -500}, {65, 400}});
+    EXPECT_EQ(volumes(), std::tuple(1, ramped(1), 1)) << "held to 1..21 both ways";
+    drag({65, 325}, {{65, -500}, {65, 111}});
+    EXPECT_EQ(volumes(), std::tuple(15, ramped(15), 15)) << "moves write all, the release the current again";
+    EXPECT_EQ(form->Image1->cursor().shape(), Qt::ArrowCursor);
+    plot(QEvent::MouseButtonPress, 65, 111);
+    EXPECT_FALSE(form->DragValue) << "the next drag needs a hover on the handle again";
+    plot(QEvent::MouseButtonRelease, 65, 111);
+
+    // Auto Refresh redraws at every move; without it only the release does.
+    for (bool refresh : {true, false}) {
+        form->SpeedButton12->setChecked(refresh);
+        plot(QEvent::MouseMove, 65, 111, Qt::NoButton);
+        plot(QEvent::MouseButtonPress, 65, 111);
+        ASSERT_TRUE(form->DragValue);
+        form->Image1->image().fill(Qt::black);
+        mouse(form->Image1, QEvent::MouseMove, {65, 111}, Qt::NoButton, {}, Qt::LeftButton);
+        EXPECT_EQ(pixel(399, 0) != qRgb(0, 0, 0), refresh);
+        plot(QEvent::MouseButtonRelease, 65, 111);
+    }
+
+    // The Freq 1 end handle selects row 4 in both grids; its values carry no flag.
+    range(2, 4, fFreq1From);
+    drag({65, 32}, {{65, 319}});
+    EXPECT_EQ(std::pair(own->selectionRect(), other->selectionRect()),
+              std::pair(GridRect{2, fFreq1To, 4, fFreq1To}, GridRect{2, fFreq1To, 4, fFreq1To}));
+    EXPECT_EQ(std::tuple(value(2, fFreq1To), value(4, fFreq1To), value(2, fFreq1From)), std::tuple(10, 10, 10));
+
+    // The end: 8 s after the start of segment 2 is nearest to 2.5 s (entry 5).
+    drag({70, 300}, {{42, 300}});
+    EXPECT_EQ(std::tuple(value(2, fTime), value(3, fTime), value(4, fTime), value(5, fTime)), std::tuple(5, 5, 5, 3));
+    EXPECT_EQ(ses.SegEnd[4], (60 + 3 * 2.5) * 44100) << "the release redraws with the new ends";
+    EXPECT_EQ(form->StaticText1->text(), "Segment 2 start time: 1:00.0");
+
+    // While playing a press starts no drag, whatever the last hover found,
+    // but still selects.
+    range(6, 6, fVolume); // 127.5..187.5 s of 427.5: x 110..162
+    plot(QEvent::MouseMove, 150, 172, Qt::NoButton);
+    ASSERT_EQ(form->Image1->cursor().shape(), Qt::SizeVerCursor);
+    main->Playing = true;
+    const auto segments = ses.Segments;
+    plot(QEvent::MouseButtonPress, 100, 172);
+    EXPECT_EQ(std::pair(form->DragValue, own->currentSegment()), std::pair(false, 5));
+    mouse(form->Image1, QEvent::MouseMove, {65, 200}, Qt::NoButton, {}, Qt::LeftButton);
+    plot(QEvent::MouseButtonRelease, 65, 200);
+    EXPECT_EQ(ses.Segments, segments);
+}
+
+TEST_F(GraphEdit, GridSliderMenusAndDeactivation)
+{
+    range(2, 5, fTime);
+    form->ValueUp1->trigger();
+    EXPECT_EQ(value(5, fTime), 4);
+    EXPECT_EQ(form->StaticText1->text(), "Segment 2 start time: 1:00.0") << "Up: the current segment's";
+    form->ValueDown1->trigger();
+    EXPECT_EQ(form->StaticText1->text(), "Segment 5 start time: 4:00.0") << "Down: the last visited";
+
+    range(3, 4, fVolume);
+    ses.Segments[4].Volume = 7;
+    ses.SesModified = false;
+    const auto segments = ses.Segments;
+    click(own, 4, fVolume, Qt::RightButton);
+    EXPECT_EQ(std::pair(form->TrackBar1->isVisible(), form->TrackBar1->value()), std::pair(true, 7));
+    click(own, 4, fVolume);
+    EXPECT_FALSE(form->TrackBar1->isVisible());
+    EXPECT_EQ(std::pair(ses.Segments, ses.SesModified), std::pair(segments, false)) << "opening and closing";
+    click(own, 4, fVolume, Qt::RightButton);
+    form->TrackBar1->setValue(2);
+    EXPECT_EQ(std::pair(value(3, fVolume), value(4, fVolume)), std::pair(11, 2)) << "the user's move, on 4 alone";
+
+    own->setFocus();
+    key(own, Qt::Key_Q, {}, "q");
+    EXPECT_EQ(value(4, fVolume), 3);
+    key(own, Qt::Key_Delete);
+    EXPECT_EQ(std::pair(ses.SegCount, value(4, fVolume)), std::pair(9, 11));
+    EXPECT_EQ(std::pair(form->ImportPsx1->isEnabled(), form->ImportMlp1->isEnabled()), std::pair(true, false));
+    const auto pasteLockedAndAfter = [&] {
+        playing(true);
+        const bool locked = form->Paste1->isEnabled() || form->Cut1->isEnabled() || form->RepeatButton1->isEnabled();
+        key(own, Qt::Key_Q, {}, "q");
+        playing(false);
+        return std::pair(locked, form->Paste1->isEnabled());
+    };
+    EXPECT_EQ(pasteLockedAndAfter(), std::pair(false, false)) << "before the first copy";
+    key(own, Qt::Key_C, Qt::ControlModifier, "\x03");
+    EXPECT_EQ(pasteLockedAndAfter(), std::pair(false, true));
+    EXPECT_EQ(value(4, fVolume), 11) << "no key works while locked";
+
+    // Deactivation brings the edits to playback (the spreadsheet editor's
+    // recomputation, which waits while a run is under way).
+    form->ValueDown1->trigger();
+    const QString length = main->Edit2->text();
+    form->FormDeactivate();
+    EXPECT_NE(main->Edit2->text(), length);
 }
