@@ -496,25 +496,21 @@ bool TForm8::eventFilter(QObject* watched, QEvent* e)
             FormResize();
         return false;
     }
-    if (watched == Image1) {
-        const auto* me = static_cast<QMouseEvent*>(e);
-        switch (e->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick: {
-            Image1MouseDown(me->button(), me->buttons(), me->modifiers(), me->position().toPoint().x());
-            return true;
-        }
-        case QEvent::MouseMove:
-            Image1MouseMove(me->position().toPoint().x(), me->position().toPoint().y());
-            return true;
-        case QEvent::MouseButtonRelease:
-            Image1MouseUp(me->position().toPoint().x(), me->position().toPoint().y());
-            return true;
-        default:
-            return false;
-        }
-    }
-    return false;
+    if (watched != Image1)
+        return false;
+    const QEvent::Type type = e->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return false;
+    const auto* me = static_cast<QMouseEvent*>(e);
+    const QPoint at = me->position().toPoint();
+    if (type == QEvent::MouseMove)
+        Image1MouseMove(at.x(), at.y());
+    else if (type == QEvent::MouseButtonRelease)
+        Image1MouseUp(at.x(), at.y());
+    else
+        Image1MouseDown(me->button(), me->buttons(), me->modifiers(), at.x());
+    return true;
 }
 
 void TForm8::changeEvent(QEvent* e)
