@@ -343,10 +343,8 @@ void TForm8::buildMenus()
     connect(help, &QShortcut::activated, this,
             [this] { showHelp(StringGrid1->hasFocus() ? kGridHelpContext : kWindowHelpContext); });
 
-    // Procedures and windows not built yet; each leaves this list when its
-    // code is in.
+    // Procedures not built yet; each leaves this list when its code is in.
     m_unbuilt = {ImportMlp1};
-    ShowWindow1->setEnabled(false);
 
     lockWithPlayback(this);
 }
