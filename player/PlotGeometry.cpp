@@ -472,12 +472,12 @@ void PlotGeometry::timeTicks(const Session& ses, std::vector<PlotTick>& out) con
 void PlotGeometry::axisLabels(const ValueTables& tables, int group, std::vector<AxisLabel>& out) const
 {
     out.clear();
-    const std::optional<AxisGroupSpec> spec = axisGroup(group);
-    if (!spec)
+    const std::optional<AxisGroupSpec> axis = axisGroup(group);
+    if (!axis)
         return;
-    const std::span<const std::string> texts = FieldTexts(tables, spec->countRow);
-    const int count = std::min<int>(tables.ParamMax[spec->countRow], static_cast<int>(texts.size()) - 1);
-    const ext scale = YScale[spec->scaleRow];
+    const std::span<const std::string> texts = FieldTexts(tables, axis->countRow);
+    const int count = std::min<int>(tables.ParamMax[axis->countRow], static_cast<int>(texts.size()) - 1);
+    const ext scale = YScale[axis->scaleRow];
     std::int32_t last = AxisY + 15;
     for (int i = 1; i <= count; ++i) {
         // Thinned by the unrounded height against the last label's pixel.
@@ -487,7 +487,7 @@ void PlotGeometry::axisLabels(const ValueTables& tables, int group, std::vector<
         if (!text)
             continue;
         const std::int32_t y = AxisY - toInt32(roundEven(i * scale));
-        const auto x = static_cast<std::int32_t>(spec->right - 5 * static_cast<std::int64_t>(text->size()));
+        const auto x = static_cast<std::int32_t>(axis->right - 5 * static_cast<std::int64_t>(text->size()));
         out.push_back({y, std::move(*text), x});
         last = y;
     }

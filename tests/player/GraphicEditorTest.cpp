@@ -723,6 +723,8 @@ TEST_F(GraphEdit, DragsWriteEverySelectedSegmentAndTheReleaseTheCurrentOne)
     plot(QEvent::MouseMove, 150, 172, Qt::NoButton);
     ASSERT_EQ(form->Image1->cursor().shape(), Qt::SizeVerCursor);
     main->Playing = true;
+    plot(QEvent::MouseMove, 10, 300, Qt::NoButton);
+    EXPECT_EQ(form->Image1->cursor().shape(), Qt::SizeVerCursor) << "no hover while playing";
     const auto segments = ses.Segments;
     plot(QEvent::MouseButtonPress, 100, 172);
     EXPECT_EQ(std::pair(form->DragValue, own->currentSegment()), std::pair(false, 5));
@@ -775,6 +777,10 @@ TEST_F(GraphEdit, GridSliderMenusAndDeactivation)
     // recomputation, which waits while a run is under way).
     form->ValueDown1->trigger();
     const QString length = main->Edit2->text();
+    main->Playing = true;
+    form->FormDeactivate();
+    EXPECT_EQ(main->Edit2->text(), length) << "not while playing";
+    main->Playing = false;
     form->FormDeactivate();
     EXPECT_NE(main->Edit2->text(), length);
 }

@@ -249,6 +249,9 @@ TEST_F(Geometry, HitTestsAndDragValuesInvertTheMapping)
     for (const Case& c : cases)
         EXPECT_EQ(g.hoverHandle(ses, c.row, c.x, c.y), c.want) << c.row << " " << c.x << "," << c.y;
 
+    g.CurSeg = 9; // stale after a Delete: the last segment's handles
+    EXPECT_EQ(g.hoverHandle(ses, fTone, 368, 0), end);
+
     // A boundary frame belongs to the earlier segment; nothing past the end.
     const std::pair<std::int64_t, std::optional<int>> frames[] = {
         {0, 1}, {2646000, 1}, {2646001, 2}, {7938000, 3}, {7938001, std::nullopt}};
