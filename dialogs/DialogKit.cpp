@@ -1,11 +1,15 @@
 #include "DialogKit.h"
 
+#include <QAbstractSlider>
 #include <QAction>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -71,4 +75,24 @@ void showWindow(QWidget* window)
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void setSilently(QAbstractSlider* slider, int pos)
+{
+    const QSignalBlocker block(slider);
+    slider->setValue(pos);
+}
+
+QSlider* tickedSlider(QWidget* parent, const char* name, int min, int max, int pos, const QRect& geometry)
+{
+    auto* s = new QSlider(Qt::Horizontal, parent);
+    s->setObjectName(QLatin1String(name));
+    s->setRange(min, max);
+    s->setValue(pos);
+    const int tenth = std::max(1, (max - min) / 10);
+    s->setPageStep(tenth);
+    s->setTickPosition(QSlider::TicksBelow);
+    s->setTickInterval(tenth);
+    s->setGeometry(geometry);
+    return s;
 }

@@ -2,7 +2,10 @@
 
 #include <QString>
 
+class QAbstractSlider;
 class QLabel;
+class QRect;
+class QSlider;
 class QWidget;
 
 /// Gives the widget (and the children that inherit it) a font of this pixel
@@ -24,3 +27,11 @@ void yieldKeysToMenus(QWidget* box);
 
 /// Shows a window (null: nothing), brings it to the front and activates it.
 void showWindow(QWidget* window);
+
+/// Sets a slider from code without its valueChanged: its handler runs only
+/// where the caller calls it.
+void setSilently(QAbstractSlider* slider, int pos);
+
+/// A named horizontal slider of the options and the converter: range,
+/// position, ticks below and page steps of a tenth of the range.
+QSlider* tickedSlider(QWidget* parent, const char* name, int min, int max, int pos, const QRect& geometry);

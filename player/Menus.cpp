@@ -11,28 +11,6 @@
 #include "player/Unit11.h"
 #include "player/Unit7.h"
 
-QAction* menuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut)
-{
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QLatin1String(name));
-    action->setShortcut(shortcut);
-    return action;
-}
-
-QMenu* namedMenu(QMenuBar* bar, const char* name, const QString& caption)
-{
-    QMenu* menu = bar->addMenu(caption);
-    menu->setObjectName(QLatin1String(name));
-    return menu;
-}
-
-QMenu* addSubMenu(QMenu* menu, const char* name, const QString& caption)
-{
-    QMenu* sub = menu->addMenu(caption);
-    sub->setObjectName(QLatin1String(name));
-    return sub;
-}
-
 void enableCommands(std::initializer_list<QMenu*> menus, const std::vector<QAction*>& unbuilt, QAction* paste,
                     bool pasteUsable, bool locked)
 {

@@ -7,17 +7,12 @@
 #include <initializer_list>
 #include <vector>
 
+#include "dialogs/Menus.h"
 #include "player/PlaybackLock.h"
 
 class QAction;
 class QMenu;
 class QObject;
-
-/// A menu item named as the design names it, so that tests find it by name.
-QAction* menuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {});
-
-/// A menu of the bar, named likewise.
-QMenu* namedMenu(QMenuBar* bar, const char* name, const QString& caption);
 
 /// The Session menu's file items (New, Open, Save, Save As and the import
 /// submenu), the same in the main window and the spreadsheet editor.
@@ -71,9 +66,6 @@ void lockWithPlayback(Window* w)
     });
     w->lockCommands(PlaybackLock::locked());
 }
-
-/// A submenu, named likewise.
-QMenu* addSubMenu(QMenu* menu, const char* name, const QString& caption);
 
 /// Connects the Show menu's items that open the same window from every window:
 /// Playback Control, User Wave Editor and Show Window.

@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -22,7 +21,6 @@
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
-#include <QUrl>
 #include <algorithm>
 #include <cmath>
 
@@ -66,7 +64,6 @@ namespace {
 constexpr int kClientWidth = 553;
 constexpr int kClientHeight = 382;
 constexpr int kHelpContext = 1;
-const char kHomePage[] = "https://www.halcyon-labs.example/";
 
 // Status grid rows 0..16.
 constexpr const char* kGridTitles[StatusGridModel::kRows] = {
@@ -358,11 +355,7 @@ void TForm1::buildMenus()
     connect(Properties1, &QAction::triggered, this, &TForm1::Properties1Click);
     connect(SpreadsheetEditor1, &QAction::triggered, this, &TForm1::ShowEditor);
     connect(GraphicEditor1, &QAction::triggered, this, &TForm1::ShowGraphicalEditor);
-    connect(Homepage1, &QAction::triggered, this, [] {
-        if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage))))
-            prompts().information(
-                QStringLiteral("No web browser is set up to open \"%1\".").arg(QString::fromLatin1(kHomePage)));
-    });
+    connect(Homepage1, &QAction::triggered, this, &visitHomePage);
     connect(About1, &QAction::triggered, this, [] {
         if (Form13)
             Form13->exec();
@@ -408,9 +401,7 @@ bool TForm1::FormCreate(const LaunchInfo& launch)
                                                            QStringLiteral("Playing a light-and-sound session"));
     setWindowTitle(QString::fromLatin1(kVersionedTitle));
 
-    std::string appDir = QFile::encodeName(launch.programDir).toStdString();
-    while (appDir.size() > 1 && appDir.back() == '/')
-        appDir.pop_back();
+    const std::string appDir = launch.programFolder();
     m_model.AppDir = appDir;
     // Nothing relies on the current folder afterwards; it only makes relative
     // names in dialogs start beside the program.

@@ -1,8 +1,6 @@
 #include "player/StartUp.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QPointer>
 #include <memory>
 
 #include "dialogs/Unit13.h"
@@ -18,25 +16,14 @@
 #include "player/Unit7.h"
 #include "player/Unit8.h"
 
-namespace {
-
-std::vector<QPointer<QWidget>> g_windows;
-
-/// Keeps the windows in creation order and destroys them in reverse, however
-/// start-up ends; the globals are cleared before anything is destroyed, so no
-/// window reaches one that is going.
-class Windows {
-public:
-    template <class Form>
-    Form* add(Form*& global, Form* window)
-    {
-        global = window;
-        g_windows.emplace_back(window);
-        return window;
-    }
-
-    ~Windows()
-    {
+int startUp(const LaunchInfo& launch)
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Task bars and window lists show it for every window.
+    QApplication::setWindowIcon(programIcon());
+    // Every window refers to the model: it is made first and goes last.
+    const auto model = std::make_unique<PlayerModel>();
+    WindowSet windows([] {
         Form1 = nullptr;
         Form2 = nullptr;
         Form3 = nullptr;
@@ -48,31 +35,7 @@ public:
         Form11 = nullptr;
         Form13 = nullptr;
         Form14 = nullptr;
-        std::vector<QPointer<QWidget>> windows;
-        windows.swap(g_windows);
-        for (auto it = windows.rbegin(); it != windows.rend(); ++it)
-            delete it->data();
-    }
-};
-
-} // namespace
-
-LaunchInfo LaunchInfo::current()
-{
-    QStringList arguments = QCoreApplication::arguments();
-    if (!arguments.isEmpty())
-        arguments.removeFirst();
-    return {QCoreApplication::applicationDirPath(), QDir::currentPath(), arguments};
-}
-
-int startUp(const LaunchInfo& launch)
-{
-    QApplication::setQuitOnLastWindowClosed(false);
-    // Task bars and window lists show it for every window.
-    QApplication::setWindowIcon(programIcon());
-    // Every window refers to the model: it is made first and goes last.
-    const auto model = std::make_unique<PlayerModel>();
-    Windows windows;
+    });
 
     TForm1* main = windows.add(Form1, new TForm1(*model));
     if (!main->FormCreate(launch))
@@ -92,13 +55,4 @@ int startUp(const LaunchInfo& launch)
 
     main->show();
     return QApplication::exec();
-}
-
-std::vector<QWidget*> startUpWindows()
-{
-    std::vector<QWidget*> windows;
-    for (const QPointer<QWidget>& w : g_windows)
-        if (w)
-            windows.push_back(w.data());
-    return windows;
 }

@@ -61,13 +61,6 @@ QString softEndText(int pos)
     return QStringLiteral("Soft End Time: %1 sec").arg(pos);
 }
 
-// Sets a slider from code: its handler runs only where the caller calls it.
-void setSilently(QSlider* slider, int pos)
-{
-    const QSignalBlocker block(slider);
-    slider->setValue(pos);
-}
-
 QString folderText(const std::string& folder)
 {
     return QFile::decodeName(QByteArray(folder.data(), static_cast<qsizetype>(folder.size())));
@@ -148,15 +141,7 @@ void TForm4::buildControls()
         return l;
     };
     auto slider = [this](const char* name, int min, int max, int pos, int x, int y) {
-        auto* s = new QSlider(Qt::Horizontal, this);
-        s->setObjectName(QLatin1String(name));
-        s->setRange(min, max);
-        s->setValue(pos);
-        s->setPageStep(std::max(1, (max - min) / 10));
-        s->setTickPosition(QSlider::TicksBelow);
-        s->setTickInterval(std::max(1, (max - min) / 10));
-        s->setGeometry(x, y, 300, 26);
-        return s;
+        return tickedSlider(this, name, min, max, pos, {x, y, 300, 26});
     };
     auto check = [](QWidget* parent, const char* name, const char* text, int x, int y, int w) {
         auto* c = new QCheckBox(QLatin1String(text), parent);
