@@ -6,14 +6,22 @@
 #include "converter/Unit9.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPalette>
 #include <QPushButton>
+#include <QShortcut>
+#include <QShowEvent>
 #include <QSlider>
 #include <QTimer>
+#include <iterator>
 #include <optional>
 #include <utility>
 
@@ -24,17 +32,24 @@
 #include "converter/Unit12.h"
 #include "dialogs/DialogKit.h"
 #include "dialogs/Glyphs.h"
+#include "dialogs/Menus.h"
 #include "dialogs/ProgressScope.h"
+#include "dialogs/Unit13.h"
 #include "dialogs/Unit5.h"
+#include "dialogs/Version.h"
 #include "engine/WavExport.h"
 #include "engine/WavFile.h"
 #include "platform/Arith.h"
+#include "platform/Help.h"
 #include "platform/IoError.h"
+#include "platform/LaunchInfo.h"
 #include "platform/Numbers.h"
 #include "platform/PathText.h"
 #include "platform/Paths.h"
 #include "platform/PcmSamples.h"
 #include "platform/Prompts.h"
+#include "platform/ScreenSaverInhibitor.h"
+#include "platform/Settings.h"
 
 TForm9* Form9 = nullptr;
 
@@ -47,8 +62,9 @@ const QString kPaused = QStringLiteral("Paused");
 const char kNoSourceText[] = "No source wav file selected !";
 
 constexpr int kClientWidth = 620;
-constexpr int kClientHeight = 520;
+constexpr int kClientHeight = 458;
 constexpr int kTimerMs = 250;
+constexpr int kHelpContext = 31;
 /// Bytes of one second of source: the bar counts whole seconds.
 constexpr std::int64_t kBytesPerSecond = std::int64_t{kFrameRate} * kWavFrameBytes;
 
@@ -63,6 +79,14 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int
     l->setObjectName(QLatin1String(name));
     l->setGeometry(x, y, w, 18);
     return l;
+}
+
+QCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, int x, int y)
+{
+    auto* c = new QCheckBox(text, parent);
+    c->setObjectName(QLatin1String(name));
+    c->setGeometry(x, y, 200, 20);
+    return c;
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& r)
@@ -128,9 +152,9 @@ void TForm9::buildControls()
     Edit1->setReadOnly(true);
     Edit1->setGeometry(8, 24, kClientWidth - 52, 22);
     Button1 = button(client, "Button1", QStringLiteral("..."), {kClientWidth - 40, 24, 32, 22});
+    buildSliders(client);
 
-    // The signal path's sliders take the space between the source and the transport.
-    const int y = kClientHeight - 96;
+    const int y = kClientHeight - 84;
     ProgressBar1 = new SeekBar(client);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setGeometry(8, y, kClientWidth - 16, 18);
@@ -154,8 +178,8 @@ void TForm9::buildControls()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kTimerMs);
 
-    GenerateEncodedWavFile1 = new QAction(QStringLiteral("&Generate AudioStrobe Encoded Wav File..."), this);
-    GenerateEncodedWavFile1->setObjectName(QStringLiteral("GenerateEncodedWavFile1"));
+    buildMenus();
+    yieldKeysToMenus(Edit1);
 
     connect(Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
     connect(Button3, &QPushButton::clicked, this, &TForm9::Button3Click);
@@ -169,7 +193,286 @@ void TForm9::buildControls()
     ProgressBar1->OnMouseMove = [this](int x) { ProgressBar1MouseMove(x); };
     ProgressBar1->OnMouseUp = [this](int x) { ProgressBar1MouseUp(x); };
 
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [] { showHelp(kHelpContext); });
+
     RedrawPosition();
+    RedrawLabels();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TForm9::buildSliders(QWidget* client)
+{
+    const SignalPath::Controls& c = m_path->controls();
+    struct Row {
+        QSlider** slider;
+        const char* name;
+        QLabel** label;
+        const char* labelName;
+        int min, max, pos;
+        void (TForm9::*handler)();
+    };
+    // Left and right channel side by side, the check boxes, then what both
+    // channels share.
+    const Row rows[] = {
+        {&TrackBar4, "TrackBar4", &Label6, "Label6", 80, 1000, c.Ch[0].CenterPos, &TForm9::TrackBar4Change},
+        {&TrackBar9, "TrackBar9", &Label14, "Label14", 80, 1000, c.Ch[1].CenterPos, &TForm9::TrackBar9Change},
+        {&TrackBar8, "TrackBar8", &Label13, "Label13", 1, 400, c.Ch[0].BandPos, &TForm9::TrackBar8Change},
+        {&TrackBar10, "TrackBar10", &Label15, "Label15", 1, 400, c.Ch[1].BandPos, &TForm9::TrackBar10Change},
+        {&TrackBar7, "TrackBar7", &Label2, "Label2", 0, 1000, c.Ch[0].LevelPos, &TForm9::TrackBar7Change},
+        {&TrackBar12, "TrackBar12", &Label9, "Label9", 0, 1000, c.Ch[1].LevelPos, &TForm9::TrackBar12Change},
+        {&TrackBar6, "TrackBar6", &Label8, "Label8", 0, 100, c.Ch[0].TriggerPos, &TForm9::TrackBar6Change},
+        {&TrackBar11, "TrackBar11", &Label16, "Label16", 0, 100, c.Ch[1].TriggerPos, &TForm9::TrackBar11Change},
+        {&TrackBar1, "TrackBar1", &Label3, "Label3", 0, 300, c.GainPos, &TForm9::TrackBar1Change},
+        {&TrackBar13, "TrackBar13", &Label10, "Label10", 1, 20, c.IntervalPos, &TForm9::TrackBar13Change},
+        {&TrackBar2, "TrackBar2", &Label4, "Label4", 0, 495, c.OnDurationPos, &TForm9::TrackBar2Change},
+        {&TrackBar5, "TrackBar5", &Label7, "Label7", 0, 1000, c.RetrigDelayPos, &TForm9::TrackBar5Change},
+    };
+    constexpr int kTop = 58, kRowHeight = 46, kSwitchRow = 4;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& r = rows[i];
+        const int row = static_cast<int>(i / 2);
+        const int x = i % 2 ? kClientWidth / 2 + 6 : 8;
+        const int y = kTop + row * kRowHeight + (row >= kSwitchRow ? 30 : 0);
+        *r.label = label(client, r.labelName, QString(), x, y, 296);
+        *r.slider = tickedSlider(client, r.name, r.min, r.max, r.pos, {x, y + 18, 296, 24});
+        connect(*r.slider, &QSlider::valueChanged, this, r.handler);
+    }
+    const int y = kTop + kSwitchRow * kRowHeight;
+    CheckBox2 = checkBox(client, "CheckBox2", QStringLiteral("L&&R Controls Lock"), 8, y);
+    CheckBox4 = checkBox(client, "CheckBox4", QStringLiteral("Mix L&&R Channels"), 216, y);
+    CheckBox3 = checkBox(client, "CheckBox3", QStringLiteral("Hear Filtered Signal"), 424, y);
+    connect(CheckBox3, &QCheckBox::toggled, this, &TForm9::CheckBox3Click);
+    connect(CheckBox4, &QCheckBox::toggled, this, &TForm9::CheckBox4Click);
+}
+
+void TForm9::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    Preset1 = namedMenu(bar, "Preset1", QStringLiteral("&Preset"));
+    Open1 = menuItem(Preset1, "Open1", QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O));
+    SaveAs1 = menuItem(Preset1, "SaveAs1", QStringLiteral("&Save As..."), QKeySequence(Qt::CTRL | Qt::Key_S));
+    // Presets are neither read nor written yet.
+    Open1->setEnabled(false);
+    SaveAs1->setEnabled(false);
+    Preset1->addSeparator();
+    GenerateEncodedWavFile1 =
+        menuItem(Preset1, "GenerateEncodedWavFile1", QStringLiteral("&Generate AudioStrobe Encoded Wav File..."));
+    Preset1->addSeparator();
+    Exit1 = menuItem(Preset1, "Exit1", QStringLiteral("&Exit"));
+
+    Options1 = namedMenu(bar, "Options1", QStringLiteral("&Options"));
+    SetOptions1 = menuItem(Options1, "SetOptions1", QStringLiteral("&Set Options..."));
+
+    Help1 = namedMenu(bar, "Help1", QStringLiteral("&Help"));
+    Contents1 = menuItem(Help1, "Contents1", QStringLiteral("&Contents"));
+    Help1->addSeparator();
+    Homepage1 = menuItem(Help1, "Homepage1", QStringLiteral("&Visit Lumisonorium SW Homepage..."));
+    About1 = menuItem(Help1, "About1", QStringLiteral("&About..."));
+
+    connect(Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(SetOptions1, &QAction::triggered, this, [] { showWindow(Form12); });
+    connect(Contents1, &QAction::triggered, this, [] { showHelp(kHelpContext); });
+    connect(Homepage1, &QAction::triggered, this, &visitHomePage);
+    connect(About1, &QAction::triggered, this, [] {
+        if (Form13)
+            Form13->exec();
+    });
+}
+
+// ---- Start-up and exit -------------------------------------------------------------
+
+bool TForm9::FormCreate(const LaunchInfo& launch)
+{
+    AppDir = launch.programFolder();
+    m_screenSaver = std::make_unique<ScreenSaverInhibitor>(QStringLiteral("AS Glimmerbox"),
+                                                           QStringLiteral("Playing music with its light track"));
+    setWindowTitle(QString::fromLatin1(kConverterTitle));
+    setHelpFile(pathText(AppDir + "/Lumisono.hlp"));
+    try {
+        LoadSampleBuffers();
+    } catch (const IoError& e) {
+        // A made-up table would put a wrong carrier into every file rendered.
+        prompts().error(errorText(e));
+        return false;
+    }
+    m_path->ReCompGain();
+    m_path->RedrawLightOffSpeed();
+    RedrawLabels();
+    return true;
+}
+
+void TForm9::LoadSampleBuffers()
+{
+    // The current folder first, then the program folder, where the build puts
+    // the table: a program started from elsewhere still finds its own.
+    try {
+        m_path->LoadSineTable(pathBytes(QDir::currentPath()));
+    } catch (const IoError&) {
+        m_path->LoadSineTable(AppDir);
+    }
+}
+
+void TForm9::InitVars()
+{
+    m_path->InitVars();
+}
+
+void TForm9::RedrawLabels()
+{
+    m_path->RedrawLabels();
+    const SignalPath::Controls& c = m_path->controls();
+    const std::pair<QLabel*, const std::string*> shown[] = {
+        {Label3, &c.GainLabel},          {Label4, &c.OnDurationLabel},   {Label7, &c.RetrigDelayLabel},
+        {Label10, &c.IntervalLabel},     {Label6, &c.Ch[0].CenterLabel}, {Label13, &c.Ch[0].BandLabel},
+        {Label14, &c.Ch[1].CenterLabel}, {Label15, &c.Ch[1].BandLabel},  {Label2, &c.Ch[0].LevelLabel},
+        {Label9, &c.Ch[1].LevelLabel},   {Label8, &c.Ch[0].TriggerLabel}, {Label16, &c.Ch[1].TriggerLabel},
+    };
+    for (const auto& [label, text] : shown)
+        label->setText(QString::fromStdString(*text));
+}
+
+void TForm9::SaveConfig()
+{
+    Settings settings;
+    SaveConfig(settings);
+}
+
+void TForm9::SaveConfig(Settings& settings)
+{
+    settings.writeFolder(QStringLiteral("AppDir"), AppDir);
+    if (Form12)
+        Form12->storeInto(settings);
+    // A failed write goes unreported, as in the player: nothing else could be done.
+    settings.sync();
+}
+
+void TForm9::FormClose()
+{
+    // Playing, paused or playing out: the device and the source are shut
+    // before the settings are written and the windows go.
+    stopPlayback();
+    AudioOut1->StopAtOnce();
+    SaveConfig();
+    if (m_screenSaver)
+        m_screenSaver->release();
+}
+
+void TForm9::closeEvent(QCloseEvent* e)
+{
+    // The render lets events through while its progress dialog is up; ending
+    // the program then would pull everything from under it.
+    if (m_mode == RunMode::Rendering || (Form5 && Form5->isVisible())) {
+        e->ignore();
+        return;
+    }
+    FormClose();
+    e->accept();
+    QCoreApplication::quit();
+}
+
+void TForm9::showEvent(QShowEvent* e)
+{
+    if (!m_placed && !e->spontaneous()) {
+        centreOnScreen(this);
+        m_placed = true;
+    }
+    QMainWindow::showEvent(e);
+}
+
+// ---- Signal path controls ---------------------------------------------------------
+
+void TForm9::setSliderPosition(QSlider* slider, int pos)
+{
+    // valueChanged comes only with a new position.
+    slider->setValue(pos);
+}
+
+void TForm9::TrackBar1Change()
+{
+    m_path->SetInputGain(TrackBar1->value());
+    RedrawLabels();
+}
+
+void TForm9::TrackBar2Change()
+{
+    m_path->SetOnDuration(TrackBar2->value());
+    RedrawLabels();
+}
+
+void TForm9::TrackBar5Change()
+{
+    m_path->SetRetrigDelay(TrackBar5->value());
+    RedrawLabels();
+}
+
+void TForm9::TrackBar13Change()
+{
+    m_path->SetDRInterval(TrackBar13->value());
+    RedrawLabels();
+}
+
+void TForm9::channelChange(QSlider* own, QSlider* partner,
+                           void (SignalPath::*set)(SignalPath::Side, std::int32_t), SignalPath::Side side)
+{
+    const int pos = own->value();
+    if (CheckBox2->isChecked()) {
+        setSilently(partner, pos);
+        (m_path.get()->*set)(side == SignalPath::kLeft ? SignalPath::kRight : SignalPath::kLeft, pos);
+    }
+    (m_path.get()->*set)(side, pos);
+    RedrawLabels();
+}
+
+void TForm9::TrackBar4Change()
+{
+    channelChange(TrackBar4, TrackBar9, &SignalPath::SetCenterFreq, SignalPath::kLeft);
+}
+
+void TForm9::TrackBar9Change()
+{
+    channelChange(TrackBar9, TrackBar4, &SignalPath::SetCenterFreq, SignalPath::kRight);
+}
+
+void TForm9::TrackBar8Change()
+{
+    channelChange(TrackBar8, TrackBar10, &SignalPath::SetBandWidth, SignalPath::kLeft);
+}
+
+void TForm9::TrackBar10Change()
+{
+    channelChange(TrackBar10, TrackBar8, &SignalPath::SetBandWidth, SignalPath::kRight);
+}
+
+void TForm9::TrackBar7Change()
+{
+    channelChange(TrackBar7, TrackBar12, &SignalPath::SetFilteredLevel, SignalPath::kLeft);
+}
+
+void TForm9::TrackBar12Change()
+{
+    channelChange(TrackBar12, TrackBar7, &SignalPath::SetFilteredLevel, SignalPath::kRight);
+}
+
+void TForm9::TrackBar6Change()
+{
+    channelChange(TrackBar6, TrackBar11, &SignalPath::SetTriggerLevel, SignalPath::kLeft);
+}
+
+void TForm9::TrackBar11Change()
+{
+    channelChange(TrackBar11, TrackBar6, &SignalPath::SetTriggerLevel, SignalPath::kRight);
+}
+
+
+void TForm9::CheckBox3Click()
+{
+    m_path->SetHearFiltered(CheckBox3->isChecked());
+}
+
+void TForm9::CheckBox4Click()
+{
+    m_path->SetMix(CheckBox4->isChecked());
 }
 
 // ---- Source -------------------------------------------------------------------------

@@ -5,3 +5,4 @@
 inline constexpr char kProductName[] = "Lumisonorium SW";
 inline constexpr char kVersionText[] = "Version 3.8";
 inline constexpr char kVersionedTitle[] = "Lumisonorium SW 3.8";
+inline constexpr char kConverterTitle[] = "Lumisonorium SW 3.8: AS Glimmerbox";
