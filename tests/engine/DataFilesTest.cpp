@@ -96,6 +96,7 @@ TEST(ShippedDataFile, TimesAndPitches)
         EXPECT_EQ(name[1], '0' + (i - 1) / 12);
     }
     EXPECT_EQ(t.PitchNames[37], "C3");
+    EXPECT_EQ(std::set(t.PitchNames.begin() + 1, t.PitchNames.begin() + 86).size(), 85u) << "one entry per name";
 
     // The Photosonix import maps an offset of n Hz to entry 100 + n (n > 0)
     // or 101 + n (n < 0).
@@ -164,9 +165,10 @@ TEST(ShippedDataFile, NamesDefaultAndMaxima)
     EXPECT_LE(t.ParamMax.Pitch1, 85) << "Pitch 1 has no relative entries";
     EXPECT_EQ(t.ParamMax.Phase, 10);
 
-    // The highest values the Photosonix import produces.
+    // The highest values the Photosonix and Mindlab Pro imports produce.
     for (const auto& [field, highest] :
-         {std::pair{fTone, 8}, {fSGVol, 9}, {fPhase, 7}, {fPhaseChange, 8}, {fDutyCycle, 8}, {fPitch2, 115}})
+         {std::pair{fTone, 8}, {fSGVol, 13}, {fPhase, 8}, {fPhaseChange, 8}, {fDutyCycle, 8}, {fPitch2, 115},
+          {fWave1, 6}, {fWave2, 6}, {fIntensity, 19}, {fVolume, 21}})
         EXPECT_GE(t.ParamMax[field], highest) << RowTitle(field);
 }
 

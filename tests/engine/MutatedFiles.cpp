@@ -1,6 +1,10 @@
 #include "MutatedFiles.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+
+#include "engine/ValueTables.h"
 
 std::vector<std::string> mutatedFiles(std::span<const std::string> seeds, std::span<const std::string> pieces,
                                       int count)
@@ -23,4 +27,23 @@ std::vector<std::string> mutatedFiles(std::span<const std::string> seeds, std::s
         files.push_back(std::move(file));
     }
     return files;
+}
+
+void expectPlayable(const ImportedSession& s, const ValueTables& tables)
+{
+    ASSERT_GE(s.Records.size(), 1u);
+    ASSERT_LE(s.Records.size(), 2000u);
+    for (const TSegRec& r : s.Records)
+        for (int f = 1; f <= kFieldCount; ++f) {
+            const int index = isRampField(f) ? r[f] & 127 : r[f];
+            ASSERT_TRUE(index >= 1 && index <= tables.ParamMax[f]) << "field " << f << ": " << int(r[f]);
+        }
+}
+
+ImportedSession imported(const ImportResult& r)
+{
+    if (const auto* s = std::get_if<ImportedSession>(&r))
+        return *s;
+    ADD_FAILURE() << std::get<ImportError>(r).Text;
+    return {};
 }

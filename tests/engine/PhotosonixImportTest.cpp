@@ -44,25 +44,6 @@ ImportResult parse(const std::string& bytes, std::uint32_t seed = 0)
     return ParsePhotosonix(bytes, tables(), rng);
 }
 
-void expectPlayable(const ImportedSession& s)
-{
-    ASSERT_GE(s.Records.size(), 1u);
-    ASSERT_LE(s.Records.size(), 2000u);
-    for (const TSegRec& r : s.Records)
-        for (int f = 1; f <= kFieldCount; ++f) {
-            const int index = isRampField(f) ? r[f] & 127 : r[f];
-            ASSERT_TRUE(index >= 1 && index <= tables().ParamMax[f]) << "field " << f << ": " << int(r[f]);
-        }
-}
-
-ImportedSession imported(const ImportResult& r)
-{
-    if (const auto* s = std::get_if<ImportedSession>(&r))
-        return *s;
-    ADD_FAILURE() << std::get<ImportError>(r).Text;
-    return {};
-}
-
 } // namespace
 
 TEST(PhotosonixImport, NameDescriptionAndTerminators)
@@ -134,7 +115,7 @@ TEST(PhotosonixImport, FieldRulesAndRepairs)
     for (const Case& c : cases) {
         SCOPED_TRACE(seg(c.fields));
         const ImportedSession s = imported(parse("x\n" + seg(c.fields)));
-        expectPlayable(s);
+        expectPlayable(s, tables());
         for (const auto& [field, byte] : c.expected)
             EXPECT_EQ(s.Records.at(0)[field], byte) << "field " << field;
         EXPECT_EQ(static_cast<int>(s.Repairs.size()), c.repairs);
@@ -241,7 +222,7 @@ TEST(PhotosonixImport, MalformedFilesAreRefusedOrPlayable)
     for (const std::string& file : mutatedFiles(seeds, pieces, 4000)) {
         const ImportResult r = parse(file, ++seed);
         if (const auto* s = std::get_if<ImportedSession>(&r))
-            expectPlayable(*s);
+            expectPlayable(*s, tables());
         if (HasFailure())
             FAIL() << file;
     }
