@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <algorithm>
 
 #include "dialogs/DialogKit.h"
 #include "platform/Help.h"
@@ -11,15 +10,13 @@
 #include "player/Unit11.h"
 #include "player/Unit7.h"
 
-void enableCommands(std::initializer_list<QMenu*> menus, const std::vector<QAction*>& unbuilt, QAction* paste,
-                    bool pasteUsable, bool locked)
+void enableCommands(std::initializer_list<QMenu*> menus, QAction* paste, bool pasteUsable, bool locked)
 {
     for (QMenu* menu : menus) {
         for (QAction* action : menu->actions()) {
             if (action->isSeparator() || action->menu())
                 continue;
-            const bool built = std::find(unbuilt.begin(), unbuilt.end(), action) == unbuilt.end();
-            action->setEnabled(built && (action != paste || pasteUsable) && !locked);
+            action->setEnabled((action != paste || pasteUsable) && !locked);
         }
     }
 }

@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QString>
 #include <initializer_list>
-#include <vector>
 
 #include "dialogs/Menus.h"
 #include "player/PlaybackLock.h"
@@ -29,10 +28,9 @@ void addSessionFileItems(Window& w)
 }
 
 /// The editors' Session and Segment items after a playback lock or unlock:
-/// the plain items of `menus` enabled unless `locked`, except those in
-/// `unbuilt` and, while `pasteUsable` is false, `paste`.
-void enableCommands(std::initializer_list<QMenu*> menus, const std::vector<QAction*>& unbuilt, QAction* paste,
-                    bool pasteUsable, bool locked);
+/// the plain items of `menus` enabled unless `locked`, except `paste` while
+/// `pasteUsable` is false.
+void enableCommands(std::initializer_list<QMenu*> menus, QAction* paste, bool pasteUsable, bool locked);
 
 /// The editors' Segment menu: Cut, Copy, Paste, Delete, Add New and Insert,
 /// then Value Up, Value Down and Ramp on their plain keys (Q, A, R).

@@ -1,5 +1,5 @@
 // Imports of other programs' session files: the steps every import shares
-// (RunImport) and the Photosonix import that uses them. The parsers are the
+// (RunImport) and the Photosonix and Mindlab Pro imports that use them. The parsers are the
 // engine's; this file holds the question, the dialog, the reading and the
 // commit.
 
@@ -10,6 +10,7 @@
 #include <optional>
 #include <variant>
 
+#include "engine/MindlabImport.h"
 #include "engine/PhotosonixImport.h"
 #include "engine/Random.h"
 #include "platform/IoError.h"
@@ -128,5 +129,15 @@ void TForm3::ImportPsxProc()
         ProgramRandom.RandSeed = importSeed();
         return ParsePhotosonix(bytes, m_model.Tables, ProgramRandom);
     };
+    RunImport(source);
+}
+
+void TForm3::ImportMlpProc()
+{
+    ImportSource source;
+    source.filter = QStringLiteral("Mindlab Pro file (*.ses)");
+    source.filterPatterns = QStringLiteral("*.ses *.SES");
+    source.folder = &PlayerFolders::ImportMLProDir;
+    source.parse = [this](std::string_view bytes) { return ParseMindlab(bytes, m_model.Tables); };
     RunImport(source);
 }

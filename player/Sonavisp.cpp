@@ -368,8 +368,6 @@ void TForm1::disableUnbuilt()
 {
     // Commands whose procedures or windows are not built yet: each one is
     // taken off this list when its code is in.
-    for (QAction* action : {ImportMlp1})
-        action->setEnabled(false);
     SetOptions1->setEnabled(false); // until the options dialog is handed in
 }
 

@@ -205,17 +205,13 @@ void TForm3::buildMenus()
     connect(help, &QShortcut::activated, this,
             [this] { showHelp(StringGrid1->hasFocus() ? kGridHelpContext : kWindowHelpContext); });
 
-    // Procedures and windows not built yet; each leaves this list when its
-    // code is in.
-    m_unbuilt = {ImportMlp1};
-
     lockWithPlayback(this);
 }
 
 void TForm3::lockCommands(bool locked)
 {
     // Paste has nothing to insert until the first Copy.
-    enableCommands({Session1, Import1, Segment1}, m_unbuilt, Paste1, ClipCount() > 0, locked);
+    enableCommands({Session1, Import1, Segment1}, Paste1, ClipCount() > 0, locked);
 }
 
 // ---- Start-up and settings --------------------------------------------------------

@@ -246,8 +246,6 @@ private:
     SegmentGridModel* m_grid = nullptr;
     QWidget* m_client = nullptr;
     int m_gridHeight = 0;
-    /// Items whose procedures are not built yet: they stay disabled.
-    std::vector<QAction*> m_unbuilt;
     int m_keptSegment = 1; // the current cell across a model reset
     int m_keptRow = 1;
 };

@@ -343,15 +343,12 @@ void TForm8::buildMenus()
     connect(help, &QShortcut::activated, this,
             [this] { showHelp(StringGrid1->hasFocus() ? kGridHelpContext : kWindowHelpContext); });
 
-    // Procedures not built yet; each leaves this list when its code is in.
-    m_unbuilt = {ImportMlp1};
-
     lockWithPlayback(this);
 }
 
 void TForm8::lockCommands(bool locked)
 {
-    enableCommands({Session1, Import1, Segment1}, m_unbuilt, Paste1, m_pasteUsable, locked);
+    enableCommands({Session1, Import1, Segment1}, Paste1, m_pasteUsable, locked);
 }
 
 void TForm8::FormCreate()

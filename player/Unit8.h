@@ -282,7 +282,6 @@ private:
     QtPlotCanvas m_plotCanvas;
     QtPlotCanvas m_axisCanvas;
     bool m_pasteUsable = false; // something was copied
-    std::vector<QAction*> m_unbuilt;
     int m_keptSegment = 1; // the current cell across a model reset
     int m_keptRow = 1;
 };

@@ -760,7 +760,7 @@ TEST_F(GraphEdit, GridSliderMenusAndDeactivation)
     EXPECT_EQ(value(4, fVolume), 3);
     key(own, Qt::Key_Delete);
     EXPECT_EQ(std::pair(ses.SegCount, value(4, fVolume)), std::pair(9, 11));
-    EXPECT_EQ(std::pair(form->ImportPsx1->isEnabled(), form->ImportMlp1->isEnabled()), std::pair(true, false));
+    EXPECT_EQ(std::pair(form->ImportPsx1->isEnabled(), form->ImportMlp1->isEnabled()), std::pair(true, true));
     const auto pasteLockedAndAfter = [&] {
         playing(true);
         const bool locked = form->Paste1->isEnabled() || form->Cut1->isEnabled() || form->RepeatButton1->isEnabled();

@@ -23,6 +23,7 @@
 #include "../support/FailingFileCalls.h"
 #include "RecordingEditor.h"
 #include "components/AudioIO.h"
+#include "engine/MindlabImport.h"
 #include "engine/PhotosonixImport.h"
 #include "engine/Random.h"
 #include "engine/SessionFile.h"
@@ -628,4 +629,30 @@ TEST_F(SessionFiles, FirstSaveOfAnImportAsksBeforeReplacingAFileOfItsName)
             EXPECT_EQ(std::tuple(ses.Segments[1], ses.Segments[2], ses.SegCount), std::tuple(first, imported[2], 2));
         }
     }
+}
+
+TEST_F(SessionFiles, MindlabImportFromTheMainWindowInstallsTheFileOrNamesTheLineItRefuses)
+{
+    // The question, the dialog, the commit and the first save are the Photosonix import's.
+    form->TrackBar5->setValue(7);
+    ses.SesModified = false;
+    model.Folders.ImportMLProDir = at("start/");
+    const std::string bytes = "Imported,1,x\r\nAbout,it\r\n\r\n\r\nS,10,12,60,1,0,3,,,1,0,E4,15,5,1,x\r\n";
+    script.files = {QString::fromStdString(put("imp/a.ses", bytes))};
+    form->ImportMlp1->trigger();
+    const auto& dialog = script.shown.at(0).options;
+    EXPECT_EQ(std::tuple(dialog.filters, dialog.filterPatterns, dialog.folder, options->Edit2->text()),
+              std::tuple(QStringList{"Mindlab Pro file (*.ses)"}, QStringList{"*.ses *.SES"},
+                         QString::fromStdString(at("start/")), QString::fromStdString(at("imp/"))));
+    EXPECT_TRUE(script.messages().value(0).endsWith("Line 5: Phase"));
+    EXPECT_EQ(std::tuple(ses.Segments[1], ses.SegCount, ses.SessionName, ses.SessionDescription, ses.SesFileName,
+                         ses.SesModified, form->TrackBar2->value(), form->TrackBar5->value()),
+              std::tuple(std::get<ImportedSession>(ParseMindlab(bytes, model.Tables)).Records.at(0), 1, "Imported",
+                         "About", at("imp/a.lsf"), true, 50, 7));
+
+    script.files = {QString::fromStdString(put("imp/short.ses", "N,2\r\nD\r\n\r\n\r\n"))};
+    script.answers = {mrNo};
+    form->ImportMlp1->trigger();
+    EXPECT_EQ(script.messages().value(2), "Cannot import short.ses: line 5: the file ends before segment 1 of 2.");
+    EXPECT_EQ(std::tuple(ses.SegCount, ses.SesFileName), std::tuple(1, at("imp/a.lsf")));
 }
