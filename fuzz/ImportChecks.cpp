@@ -2,6 +2,7 @@
 #include <variant>
 
 #include "engine/Interchange.h"
+#include "engine/MindlabImport.h"
 #include "engine/PhotosonixImport.h"
 #include "engine/Random.h"
 #include "engine/SessionFile.h"
@@ -69,19 +70,11 @@ std::string importedRoundTrip(const ImportedSession& s, const ValueTables& t)
     return same ? "" : "the imported session, saved, opens with other segments";
 }
 
-} // namespace
-
-std::string checkPhotosonix(std::string_view bytes)
+/// What every import promises the windows and the session writer: 1..2000
+/// records, every field playable, a warning exactly when something was
+/// repaired or left out, and a session that saves and opens again the same.
+std::string importedProblems(const ImportedSession& s, const ValueTables& t)
 {
-    const ValueTables& t = shippedTables();
-    PseudoRandom rng;
-    const ImportResult result = ParsePhotosonix(bytes, t, rng);
-    if (const auto* e = std::get_if<ImportError>(&result)) {
-        if (e->Line < 0 || e->Line > static_cast<int>(splitLines(bytes).size()) || e->Text.empty())
-            return "a refusal names no line of the file: " + e->Text;
-        return {};
-    }
-    const ImportedSession& s = std::get<ImportedSession>(result);
     if (s.Records.empty() || s.Records.size() > kMaxSegments)
         return std::to_string(s.Records.size()) + " segments imported";
     for (const TSegRec& r : s.Records)
@@ -97,6 +90,38 @@ std::string checkPhotosonix(std::string_view bytes)
     if (ImportWarning(s).empty() != (s.Repairs.empty() && s.Notes.empty()))
         return "the import warning does not match the repairs and notes";
     return importedRoundTrip(s, t);
+}
+
+} // namespace
+
+std::string checkPhotosonix(std::string_view bytes)
+{
+    const ValueTables& t = shippedTables();
+    PseudoRandom rng;
+    const ImportResult result = ParsePhotosonix(bytes, t, rng);
+    if (const auto* e = std::get_if<ImportError>(&result)) {
+        if (e->Line < 0 || e->Line > static_cast<int>(splitLines(bytes).size()) || e->Text.empty())
+            return "a refusal names no line of the file: " + e->Text;
+        return {};
+    }
+    return importedProblems(std::get<ImportedSession>(result), t);
+}
+
+std::string checkMindlab(std::string_view bytes)
+{
+    const int lines = static_cast<int>(splitLines(bytes).size());
+    const ImportResult result = ParseMindlab(bytes, shippedTables());
+    if (const auto* e = std::get_if<ImportError>(&result)) {
+        // A file that ends early is refused at its first missing line.
+        if (e->Line < 0 || e->Line > lines + 1 || e->Text.empty())
+            return "a refusal names no line of the file: " + std::to_string(e->Line) + " " + e->Text;
+        return {};
+    }
+    const ImportedSession& s = std::get<ImportedSession>(result);
+    for (const FieldRepair& r : s.Repairs)
+        if (r.Segment < 5 || r.Segment > lines)
+            return "a repair on no segment line";
+    return importedProblems(s, shippedTables());
 }
 
 std::string checkLnfContainer(std::string_view bytes)

@@ -11,6 +11,7 @@ const std::array kTargets{
     ReaderTarget{"pcm_samples", checkPcmSamples},
     ReaderTarget{"wav_file", checkWavFile},
     ReaderTarget{"photosonix", checkPhotosonix},
+    ReaderTarget{"mindlab", checkMindlab},
     ReaderTarget{"lnf_container", checkLnfContainer},
 };
 

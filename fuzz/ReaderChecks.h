@@ -43,6 +43,11 @@ std::string checkWavFile(std::string_view bytes);
 /// ParsePhotosonix with the shipped tables: every field playable, and the
 /// imported session saves and opens again as the same segments.
 std::string checkPhotosonix(std::string_view bytes);
+/// ParseMindlab with the shipped tables: a refusal names a line of the file
+/// (or the one after its last); an import holds 1..2000 playable records,
+/// lists its repairs by segment line, and saves to a session that reads back
+/// the same, segment 1's ramp aside.
+std::string checkMindlab(std::string_view bytes);
 /// ParseLnfHeader over the whole input as a container, then CheckLnfSession
 /// on its session: no entry name that leaves its folder, payloads within the
 /// container, a header that the export writes back alike.
