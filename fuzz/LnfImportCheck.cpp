@@ -331,9 +331,13 @@ std::string LnfImportCheck::check(std::string_view bytes)
     return {};
 }
 
+namespace {
+LnfImportCheck* g_check = nullptr;
+} // namespace
+
 std::string checkLnfImport(std::string_view container)
 {
-    static LnfImportCheck* const check = [] {
+    if (!g_check) {
         static QTemporaryDir settings;
         if (!QCoreApplication::instance()) {
             // Headless, silent, and never the settings of whoever runs it.
@@ -351,7 +355,13 @@ std::string checkLnfImport(std::string_view container)
                     std::fprintf(stderr, "%s\n", qPrintable(text));
             });
         }
-        return new LnfImportCheck;
-    }();
-    return check->check(container);
+        g_check = new LnfImportCheck;
+        // The program folder goes when the fuzzer ends a run; the windows go
+        // before the application, which outlives them.
+        std::atexit([] {
+            delete g_check;
+            g_check = nullptr;
+        });
+    }
+    return g_check->check(container);
 }
