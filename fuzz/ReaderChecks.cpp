@@ -13,6 +13,7 @@ const std::array kTargets{
     ReaderTarget{"photosonix", checkPhotosonix},
     ReaderTarget{"mindlab", checkMindlab},
     ReaderTarget{"lnf_container", checkLnfContainer},
+    ReaderTarget{"preset", checkPreset},
 };
 
 } // namespace

@@ -52,3 +52,6 @@ std::string checkMindlab(std::string_view bytes);
 /// on its session: no entry name that leaves its folder, payloads within the
 /// container, a header that the export writes back alike.
 std::string checkLnfContainer(std::string_view bytes);
+/// ParsePreset: a refusal names a numeric line and a value the file holds; a
+/// preset that was read writes as 17 CR LF lines and reads back the same.
+std::string checkPreset(std::string_view bytes);
