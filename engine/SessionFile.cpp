@@ -6,7 +6,6 @@
 #include "engine/CellText.h"
 #include "engine/ValueTables.h"
 #include "platform/Numbers.h"
-#include "platform/Paths.h"
 #include "platform/TextLines.h"
 
 namespace {
@@ -321,10 +320,4 @@ std::string RepairWarning(const ParsedSession& parsed, bool slidersIgnored)
         }
     }
     return text;
-}
-
-std::string relocatedWavPath(std::string_view namedInFile, std::string_view srcWavDir)
-{
-    const std::string name = namePart(namedInFile);
-    return name.empty() ? std::string() : joinPath(srcWavDir, name);
 }

@@ -116,8 +116,3 @@ std::string RepairWarning(const ParsedSession& parsed, bool slidersIgnored);
 /// `place` "Segment"; an import lists by "Line"), at most 20 places and a count
 /// of the rest.
 std::string DefaultedFieldsText(std::span<const FieldRepair> repairs, std::string_view place);
-
-/// Where a wav file named in a session is looked for when the name as written
-/// is no file: the source-wav folder plus the name part after the last "/" or
-/// "\". Empty when the name has no name part (ends in a separator or is empty).
-std::string relocatedWavPath(std::string_view namedInFile, std::string_view srcWavDir);

@@ -21,3 +21,9 @@ std::string joinPath(std::string_view folder, std::string_view name)
     path += name;
     return path;
 }
+
+std::string relocatedWavPath(std::string_view namedInFile, std::string_view srcWavDir)
+{
+    const std::string name = namePart(namedInFile);
+    return name.empty() ? std::string() : joinPath(srcWavDir, name);
+}

@@ -2,6 +2,7 @@
 
 #include "TestTables.h"
 #include "engine/SessionFile.h"
+#include "platform/Paths.h"
 #include "platform/TextLines.h"
 
 namespace {
