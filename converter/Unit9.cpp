@@ -252,9 +252,6 @@ void TForm9::buildMenus()
     Preset1 = namedMenu(bar, "Preset1", QStringLiteral("&Preset"));
     Open1 = menuItem(Preset1, "Open1", QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O));
     SaveAs1 = menuItem(Preset1, "SaveAs1", QStringLiteral("&Save As..."), QKeySequence(Qt::CTRL | Qt::Key_S));
-    // Presets are neither read nor written yet.
-    Open1->setEnabled(false);
-    SaveAs1->setEnabled(false);
     Preset1->addSeparator();
     GenerateEncodedWavFile1 =
         menuItem(Preset1, "GenerateEncodedWavFile1", QStringLiteral("&Generate AudioStrobe Encoded Wav File..."));
@@ -270,6 +267,8 @@ void TForm9::buildMenus()
     Homepage1 = menuItem(Help1, "Homepage1", QStringLiteral("&Visit Lumisonorium SW Homepage..."));
     About1 = menuItem(Help1, "About1", QStringLiteral("&About..."));
 
+    connect(Open1, &QAction::triggered, this, &TForm9::Open1Click);
+    connect(SaveAs1, &QAction::triggered, this, &TForm9::SaveAs1Click);
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
     connect(SetOptions1, &QAction::triggered, this, [] { showWindow(Form12); });
     connect(Contents1, &QAction::triggered, this, [] { showHelp(kHelpContext); });

@@ -24,6 +24,7 @@ class ScreenSaverInhibitor;
 class SeekBar;
 class Settings;
 class TAudioOut;
+struct PresetValues;
 struct LaunchInfo;
 
 /// The converter's main window: the signal path's sliders and switches, the
@@ -147,6 +148,22 @@ public:
     void CheckBox3Click();   // hear filtered signal
     void CheckBox4Click();   // mix L&R channels
 
+    // ---- Presets ----------------------------------------------------------------
+
+    void Open1Click();
+    /// Stops a live run, asks for a preset and applies it whole: the source
+    /// (found by its name in SourceWavDir when it has moved, or none), the
+    /// sliders in file order with the lock as it stands, the switches, the
+    /// caption. A value that is no whole number, a source wav that cannot be
+    /// used or a file that cannot be read is reported and changes nothing.
+    void OpenPresetProc();
+    void SaveAs1Click();
+    /// Writes the sliders, the switches and, when the options say so, the
+    /// source into a preset the user names, and shows its name in the
+    /// caption. A failed write is reported and leaves an earlier file of that
+    /// name and the caption as they were.
+    void SavePresetProc();
+
     // ---- Render -----------------------------------------------------------------
 
     void BitBtn1Click();
@@ -201,8 +218,8 @@ public:
     QTimer* Timer1 = nullptr;         // 250 ms, on while a run plays
     TAudioOut* AudioOut1 = nullptr;
     QMenu* Preset1 = nullptr;
-    QAction* Open1 = nullptr;   // "&Open...", Ctrl+O; disabled until presets can be read
-    QAction* SaveAs1 = nullptr; // "&Save As...", Ctrl+S; disabled until presets can be written
+    QAction* Open1 = nullptr;   // "&Open...", Ctrl+O
+    QAction* SaveAs1 = nullptr; // "&Save As...", Ctrl+S
     QAction* GenerateEncodedWavFile1 = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* Options1 = nullptr;
@@ -216,6 +233,7 @@ public:
 
     std::string AppDir; // the program folder, without a trailing "/"
 
+    std::string PresetFileName;      // last preset opened or saved; Save As proposes it
     std::string SourcePath;          // file-system bytes; empty: no source
     std::int64_t StartPosition = 0;  // s, where the bar stood at Start
     bool Paused = false;
@@ -230,6 +248,10 @@ private:
     void buildControls();
     void buildSliders(QWidget* client);
     void buildMenus();
+    /// The program title and the preset's name without its extension.
+    void setPresetCaption(const std::string& presetPath);
+    /// What a preset of the window's present settings holds.
+    PresetValues presetValues() const;
     /// A channel slider's handler: the partner first while the lock is on.
     void channelChange(QSlider* own, QSlider* partner, void (SignalPath::*set)(SignalPath::Side, std::int32_t),
                        SignalPath::Side side);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -20,6 +21,7 @@
 #include "FakeWaveOut.h"
 #include "TestSignals.h"
 #include "components/AudioIO.h"
+#include "converter/Preset.h"
 #include "converter/Render.h"
 #include "converter/SeekBar.h"
 #include "converter/StartUp.h"
@@ -28,6 +30,7 @@
 #include "dialogs/DialogKit.h"
 #include "dialogs/Unit5.h"
 #include "engine/WavExport.h"
+#include "engine/WavFile.h"
 #include "platform/Help.h"
 #include "platform/PathText.h"
 #include "platform/Prompts.h"
@@ -647,7 +650,7 @@ TEST_F(Converter, MenusShortcutsAndHelp)
         {w.About1, w.Help1, "&About...", {}}};
     for (const auto& [item, menu, caption, key] : items) {
         EXPECT_TRUE(item->text() == caption && menu->actions().contains(item) && item->shortcut() == key) << caption;
-        EXPECT_EQ(item->isEnabled(), key.isEmpty()) << "presets are not read or written yet";
+        EXPECT_TRUE(item->isEnabled()) << caption;
     }
     w.SetOptions1->trigger();
     EXPECT_TRUE(options.isVisible() && !options.isModal());
@@ -740,4 +743,130 @@ TEST_F(Converter, CloseIsRefusedDuringARenderAndStopsPlaybackBeforeTheSettings)
     EXPECT_EQ(fake.openStreams(), 0u);
     expectIdle();
     EXPECT_EQ(Settings(settings.file()).readInteger("F12TrB1", 0), 1);
+}
+
+namespace {
+
+/// Presets through the menu items, the dialogs answered by the script.
+struct Presets : Converter {
+    std::string source(const std::string& name) { return wav(name, std::string(3 * 176400, '\1')); }
+    void pick(QAction* item, const std::optional<std::string>& file)
+    {
+        prompts.files.push_back(file ? std::optional(pathText(*file)) : std::nullopt);
+        item->trigger();
+    }
+    std::string preset(const std::string& wav, std::array<std::int32_t, 11> sliders = PresetValues().Sliders)
+    {
+        return put("p.gbp", FormatPreset({wav, sliders}));
+    }
+    /// Everything an opened preset may change, as one text.
+    QString state()
+    {
+        QStringList s{w.windowTitle(), pathText(w.SourcePath), w.Edit1->text(),
+                      QString::number(w.ProgressBar1->isEnabled() * 1000 + w.ProgressBar1->Max())};
+        for (const QSlider* t : w.findChildren<QSlider*>())
+            s << QString::number(t->value());
+        for (const QCheckBox* c : w.findChildren<QCheckBox*>())
+            s << QString::number(c->isChecked());
+        for (const QLabel* l : w.findChildren<QLabel*>())
+            s << l->text();
+        return s.join('|') + QString::number(w.signalPath().controls().Mix + 2 * w.signalPath().controls().HearFiltered);
+    }
+};
+
+} // namespace
+
+TEST_F(Presets, SaveThenOpenRestoresEveryControlAndTheLockLetsRightHandValuesWin)
+{
+    ASSERT_TRUE(w.acceptSource(source("m\xc3\xa4.wav"), isSessionWavFormat, ""));
+    for (int i = 0; QSlider* t : w.findChildren<QSlider*>())
+        w.setSliderPosition(t, i++ % 2 ? t->minimum() : t->maximum());
+    w.CheckBox3->setChecked(true);
+    w.CheckBox4->setChecked(true);
+    const std::string deep = (dir / "Deep.gbp").string();
+    pick(w.SaveAs1, deep);
+    EXPECT_EQ(w.windowTitle(), "Lumisonorium SW 3.8: AS Glimmerbox - [Deep]");
+    EXPECT_EQ(prompts.shown.back().options.folder, pathText(dir.string() + "/Glimbx_Presets/"));
+    EXPECT_EQ(prompts.shown.back().options.filters, QStringList{"Glimmerbox preset (*.gbp)"});
+    const QString saved = state();
+
+    // Without the wav's name the source is cleared on opening.
+    options.CheckBox1->setChecked(false);
+    pick(w.SaveAs1, (dir / "NoWav.gbp").string());
+    EXPECT_EQ(slurp(dir / "NoWav.gbp").substr(40, 7), "SFN: \r\n");
+    for (QSlider* t : w.findChildren<QSlider*>())
+        w.setSliderPosition(t, (t->minimum() + t->maximum()) / 2);
+    w.CheckBox3->setChecked(false);
+    pick(w.Open1, (dir / "NoWav.gbp").string());
+    EXPECT_TRUE(w.SourcePath.empty() && !w.ProgressBar1->isEnabled());
+
+    pick(w.Open1, deep);
+    EXPECT_EQ(state(), saved);
+    pick(w.SaveAs1, std::nullopt);
+    EXPECT_EQ(prompts.shown.back().options.fileName, pathText(deep));
+
+    // With the lock on, each right-hand value ends up on both sliders of its pair.
+    w.CheckBox2->setChecked(true);
+    pick(w.Open1, preset("", {100, 900, 10, 300, 20, 800, 30, 70, 1, 2, 3}));
+    EXPECT_EQ((std::vector{w.TrackBar4->value(), w.TrackBar9->value(), w.TrackBar8->value(), w.TrackBar10->value(),
+                           w.TrackBar7->value(), w.TrackBar12->value(), w.TrackBar6->value(), w.TrackBar11->value()}),
+              (std::vector{900, 900, 300, 300, 800, 800, 70, 70}));
+    EXPECT_FALSE(w.CheckBox2->isChecked());
+}
+
+TEST_F(Presets, RelocatesByNameOrOpensWithoutSource)
+{
+    fs::create_directories(dir / "Source_Wav");
+    const std::string moved = source("Source_Wav/x.wav");
+    for (const char* named : {"/gone/x.wav", "C:\\Music\\x.wav"}) {
+        w.clearSource();
+        pick(w.Open1, preset(named));
+        EXPECT_TRUE(w.SourcePath == moved && w.ProgressBar1->isEnabled()) << named;
+    }
+    pick(w.Open1, preset("/gone/y.wav"));
+    EXPECT_TRUE(w.SourcePath.empty() && !w.ProgressBar1->isEnabled());
+    EXPECT_TRUE(prompts.messages().isEmpty());
+}
+
+TEST_F(Presets, ARefusedPresetChangesNothing)
+{
+    ASSERT_TRUE(w.acceptSource(source("a.wav"), isSessionWavFormat, ""));
+    w.setSliderPosition(w.TrackBar4, 700);
+    w.CheckBox2->setChecked(true);
+    pick(w.SaveAs1, (dir / "Before.gbp").string());
+    const QString before = state();
+    const std::pair<std::string, QString> cases[] = {
+        {FormatPreset({}).substr(0, 100), "'' is not a valid integer value"},
+        {"\nSFN:\nCFL: 1\nCFR: x\n", "'x' is not a valid integer value"},
+        {FormatPreset({put("mono.wav", riff(fmt(1, 1) + chunk("data", "")))}), kSessionWavFormatText},
+    };
+    for (const auto& [bytes, message] : cases) {
+        pick(w.Open1, put("bad.gbp", bytes));
+        EXPECT_EQ(prompts.messages().back(), message);
+        EXPECT_EQ(state(), before);
+    }
+}
+
+TEST_F(Presets, OpeningStopsPlaybackFoldersAreRememberedAndAFailedSaveKeepsFileAndCaption)
+{
+    ASSERT_TRUE(w.acceptSource(source("a.wav"), isSessionWavFormat, ""));
+    w.Button3Click();
+    ASSERT_EQ(w.Button3->text(), "Stop");
+    fs::create_directories(dir / "elsewhere");
+    const std::string other = (dir / "elsewhere" / "p.gbp").string();
+    pick(w.SaveAs1, other);
+    pick(w.Open1, other);
+    EXPECT_EQ(w.Button3->text(), "Start");
+    EXPECT_EQ(w.folders().PresetsDir, dir.string() + "/Glimbx_Presets/");
+    options.CheckBox2->setChecked(true);
+    pick(w.Open1, other);
+    EXPECT_EQ(options.Edit1->text(), pathText(dir.string() + "/elsewhere/"));
+
+    const std::string earlier = slurp(other);
+    g_failFileCall = FileCall::Rename;
+    pick(w.SaveAs1, (dir / "elsewhere" / "q.gbp").string());
+    pick(w.SaveAs1, other);
+    EXPECT_TRUE(prompts.messages().back().contains(pathText(other)));
+    EXPECT_EQ(slurp(other), earlier);
+    EXPECT_EQ(w.windowTitle(), "Lumisonorium SW 3.8: AS Glimmerbox - [p]");
 }
