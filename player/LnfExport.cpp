@@ -259,17 +259,15 @@ void exportLnfFile(TForm1& main)
     }
 
     FileDialogOptions options;
-    options.folder = pathText(model.Folders.ImpExpDir);
     options.fileName = defaultLnfName(pathText(ses.SesFileName));
     options.filters = {QString::fromLatin1(kFilter)};
     options.defaultSuffix = QStringLiteral("lnf");
     options.confirmOverwrite = true;
-    const std::optional<QString> chosen = prompts().saveFile(options);
+    const std::optional<std::string> chosen =
+        chooseFile(FileChoice::Save, model.Folders, &PlayerFolders::ImpExpDir, options);
     if (!chosen)
         return;
-    if (Form4 && Form4->rememberRecentFolders())
-        Form4->setFolder(&PlayerFolders::ImpExpDir, folderOf(*chosen));
-    const std::string target = pathBytes(*chosen);
+    const std::string target = *chosen;
 
     bool exported = false;
     bool copying = false;

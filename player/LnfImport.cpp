@@ -331,16 +331,14 @@ void importLnfFile(TForm1& main)
         return;
 
     FileDialogOptions options;
-    options.folder = pathText(model.Folders.ImpExpDir);
     options.filters = {QString::fromLatin1(kFilter)};
     options.filterPatterns = {QString::fromLatin1(kFilterPatterns)};
     options.mustExist = true;
-    const std::optional<QString> chosen = prompts().openFile(options);
+    const std::optional<std::string> chosen =
+        chooseFile(FileChoice::Open, model.Folders, &PlayerFolders::ImpExpDir, options);
     if (!chosen)
         return;
-    if (Form4 && Form4->rememberRecentFolders())
-        Form4->setFolder(&PlayerFolders::ImpExpDir, folderOf(*chosen));
-    const std::string container = pathBytes(*chosen);
+    const std::string container = *chosen;
 
     bool imported = false;
     QString failure;

@@ -161,16 +161,14 @@ bool TForm3::Save1Click()
 bool TForm3::SaveAsProc()
 {
     FileDialogOptions options;
-    options.folder = pathText(m_model.Folders.SesDir);
     options.filters = {QString::fromLatin1(kSaveFilter)};
     options.defaultSuffix = QStringLiteral("lsf");
     options.confirmOverwrite = true;
-    const std::optional<QString> chosen = prompts().saveFile(options);
+    const std::optional<std::string> chosen =
+        chooseFile(FileChoice::Save, m_model.Folders, &PlayerFolders::SesDir, options);
     if (!chosen)
         return false;
-    if (Form4 && Form4->rememberRecentFolders())
-        Form4->setFolder(&PlayerFolders::SesDir, folderOf(*chosen));
-    const std::string fileName = pathBytes(*chosen);
+    const std::string fileName = *chosen;
     if (!writeSession(fileName))
         return false;
     // Only now: after a failed write the windows must not name a file that
@@ -261,16 +259,14 @@ void TForm1::OpenSession()
     if (Form3 && !Form3->SaveBefore(QStringLiteral("Session has been modified. Save it?")))
         return;
     FileDialogOptions options;
-    options.folder = pathText(m_model.Folders.SesDir);
     options.filters = {QString::fromLatin1(kOpenFilter)};
     options.filterPatterns = {QString::fromLatin1(kOpenPatterns)};
     options.mustExist = true;
-    const std::optional<QString> chosen = prompts().openFile(options);
+    const std::optional<std::string> chosen =
+        chooseFile(FileChoice::Open, m_model.Folders, &PlayerFolders::SesDir, options);
     if (!chosen)
         return;
-    if (Form4 && Form4->rememberRecentFolders())
-        Form4->setFolder(&PlayerFolders::SesDir, folderOf(*chosen));
-    const std::string fileName = pathBytes(*chosen);
+    const std::string fileName = *chosen;
     if (!endsWithNoCase(fileName, ".lsf") && !endsWithNoCase(fileName, ".lrf")) {
         prompts().error(QStringLiteral("Unsupported session file format"));
         return;

@@ -68,16 +68,14 @@ bool TForm3::RunImport(const ImportSource& source)
     if (!SaveBefore(QStringLiteral("Session has been modified. Save it?")))
         return false;
     FileDialogOptions options;
-    options.folder = pathText(m_model.Folders.*source.folder);
     options.filters = {source.filter};
     options.filterPatterns = {source.filterPatterns};
     options.mustExist = true;
-    const std::optional<QString> chosen = prompts().openFile(options);
+    const std::optional<std::string> chosen =
+        chooseFile(FileChoice::Open, m_model.Folders, source.folder, options);
     if (!chosen)
         return false;
-    if (Form4 && Form4->rememberRecentFolders())
-        Form4->setFolder(source.folder, folderOf(*chosen));
-    const std::string path = pathBytes(*chosen);
+    const std::string path = *chosen;
 
     // Read and parsed whole before anything changes: a file that cannot be
     // used leaves the open session, its name and every window as they were.
@@ -109,7 +107,7 @@ bool TForm3::RunImport(const ImportSource& source)
     }
     // The boxes come once the cursor is back.
     if (!refusal.isEmpty()) {
-        prompts().error(QStringLiteral("Cannot import ") + QFileInfo(*chosen).fileName() + QStringLiteral(": ") +
+        prompts().error(QStringLiteral("Cannot import ") + pathText(namePart(path)) + QStringLiteral(": ") +
                         refusal);
         return false;
     }

@@ -23,7 +23,9 @@
 #include "engine/SliderPositions.h"
 #include "platform/Arith.h"
 #include "platform/Help.h"
+#include "platform/PathText.h"
 #include "platform/Paths.h"
+#include "platform/Prompts.h"
 #include "player/PlaybackLock.h"
 #include "player/PlayerSettings.h"
 
@@ -469,4 +471,17 @@ void TForm4::showEvent(QShowEvent* e)
         m_placed = true;
     }
     QDialog::showEvent(e);
+}
+
+std::optional<std::string> chooseFile(FileChoice kind, const PlayerFolders& folders, TForm4::FolderField field,
+                                      FileDialogOptions options)
+{
+    options.folder = pathText(folders.*field);
+    const std::optional<QString> chosen =
+        kind == FileChoice::Open ? prompts().openFile(options) : prompts().saveFile(options);
+    if (!chosen)
+        return std::nullopt;
+    if (Form4 && Form4->rememberRecentFolders())
+        Form4->setFolder(field, folderOf(*chosen));
+    return pathBytes(*chosen);
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <array>
+#include <optional>
 #include <string>
 
 #include "player/PlayerFolders.h"
@@ -18,6 +19,7 @@ class QShowEvent;
 class QSlider;
 class TAudioOut;
 class TBrowseForFolder;
+struct FileDialogOptions;
 struct PlayerSettings;
 
 /// The player's options: output buffer size, start delay, soft start and end,
@@ -180,3 +182,11 @@ private:
 
 /// Created once at start-up, after Form1..Form3.
 extern TForm4* Form4;
+
+enum class FileChoice { Open, Save };
+
+/// The player's file dialogs start in one of the default folders and, while
+/// "Remember Recent Directories" is checked, leave that folder at the chosen
+/// file's. Returns the chosen path's file-system bytes; nothing after Cancel.
+std::optional<std::string> chooseFile(FileChoice kind, const PlayerFolders& folders, TForm4::FolderField field,
+                                      FileDialogOptions options);

@@ -50,11 +50,11 @@ void TForm1::chooseWav(std::string& name, QLineEdit* edit)
 {
     Session& ses = *m_model.Ses;
     FileDialogOptions options;
-    options.folder = pathText(m_model.Folders.SrcWavDir);
     options.filters = {QString::fromLatin1(kWavFileFilter)};
     options.defaultSuffix = QStringLiteral("wav");
     options.mustExist = true;
-    const std::optional<QString> chosen = prompts().openFile(options);
+    const std::optional<std::string> chosen =
+        chooseFile(FileChoice::Open, m_model.Folders, &PlayerFolders::SrcWavDir, options);
     if (!chosen) {
         // Cancel takes the file out of the session: a change to save like any other.
         if (!name.empty())
@@ -63,10 +63,7 @@ void TForm1::chooseWav(std::string& name, QLineEdit* edit)
         edit->clear();
         return;
     }
-    if (Form4 && Form4->rememberRecentFolders())
-        Form4->setFolder(&PlayerFolders::SrcWavDir, folderOf(*chosen));
-
-    const std::string path = pathBytes(*chosen);
+    const std::string path = *chosen;
     try {
         if (!isChooserWavFormat(readWavInfo(path))) {
             prompts().error(QString::fromLatin1(kChooserWavFormatText));
@@ -113,21 +110,19 @@ void TForm1::RecSesToWavProc()
 
     FileDialogOptions options;
     options.title = QStringLiteral("Set name of output WAV file");
-    options.folder = pathText(m_model.Folders.WavDir);
     // A session never saved has no title; ".wav" alone would name a hidden file.
     if (!ses.SesTitle.empty())
         options.fileName = pathText(ses.SesTitle) + QStringLiteral(".wav");
     options.filters = {QString::fromLatin1(kWavFileFilter)};
     options.defaultSuffix = QStringLiteral("wav");
     options.confirmOverwrite = true;
-    const std::optional<QString> chosen = prompts().saveFile(options);
+    const std::optional<std::string> chosen =
+        chooseFile(FileChoice::Save, m_model.Folders, &PlayerFolders::WavDir, options);
     if (!chosen)
         return;
-    if (Form4 && Form4->rememberRecentFolders())
-        Form4->setFolder(&PlayerFolders::WavDir, folderOf(*chosen));
 
     WavExportJob job;
-    job.target = pathBytes(*chosen);
+    job.target = *chosen;
     if (params.NeedToneWav)
         job.toneWav = ToneWavName;
     if (params.NeedBSWav)
