@@ -2,8 +2,11 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <ctime>
 #include <optional>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -18,6 +21,17 @@ namespace {
 constexpr std::uint64_t kWritebackBytes = 8 << 20;
 /// As many links as the system itself follows before it gives up.
 constexpr int kMaxLinkHops = 40;
+
+/// The named temporary: ".lumi-" + 12 of kDigits + ".tmp". The fixed pattern
+/// is what tells a temporary that a killed save left behind from a user's file.
+constexpr char kTempPrefix[] = ".lumi-";
+constexpr char kTempSuffix[] = ".tmp";
+constexpr std::size_t kTempRandomChars = 12;
+constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+/// A temporary unchanged for this long belongs to no save still running: a
+/// save writes its temporary without pause and names it only just before the
+/// rename.
+constexpr std::time_t kStaleSeconds = 10 * 60;
 
 std::string folderOf(const std::string& path)
 {
@@ -49,8 +63,7 @@ std::optional<std::string> followLinks(std::string path)
 /// destination's.
 std::string shortTempName(const std::string& folder)
 {
-    static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    unsigned char random[12];
+    unsigned char random[kTempRandomChars];
     if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
         // Without the kernel's randomness a clock, the process and a counter
         // still differ between tries; O_EXCL catches the rest.
@@ -63,10 +76,44 @@ std::string shortTempName(const std::string& folder)
             c = static_cast<unsigned char>(x >> 56);
         }
     }
-    std::string name = folder + "/.lumi-";
+    std::string name = folder + "/" + kTempPrefix;
     for (unsigned char c : random)
-        name += kDigits[c % 36];
-    return name + ".tmp";
+        name += kDigits[c % (sizeof kDigits - 1)];
+    return name + kTempSuffix;
+}
+
+bool isTempName(const char* name)
+{
+    const std::size_t prefix = std::strlen(kTempPrefix), suffix = std::strlen(kTempSuffix);
+    if (std::strlen(name) != prefix + kTempRandomChars + suffix || std::strncmp(name, kTempPrefix, prefix) != 0 ||
+        std::strcmp(name + prefix + kTempRandomChars, kTempSuffix) != 0)
+        return false;
+    for (std::size_t i = prefix; i < prefix + kTempRandomChars; ++i)
+        if (!((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'a' && name[i] <= 'z')))
+            return false;
+    return true;
+}
+
+/// Removes from `folder` the named temporaries that a save killed between
+/// naming its temporary and the rename left behind, which nothing else would
+/// ever remove. Only regular files of the temporary's own pattern, links not
+/// followed; whatever cannot be looked at or removed stays.
+void removeStaleTemporaries(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const int fd = ::dirfd(dir);
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTempName(entry->d_name))
+            continue;
+        struct stat st {};
+        if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            now - st.st_mtime > kStaleSeconds)
+            ::unlinkat(fd, entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 /// Writes all `bytes` from `at` on, across short writes; returns 0 or the
@@ -149,7 +196,9 @@ void AtomicFile::open(const std::string& destination, LinkAtDestination link)
         fail(errno);
     }
 
-    createTemporary(folderOf(m_destination));
+    const std::string folder = folderOf(m_destination);
+    removeStaleTemporaries(folder);
+    createTemporary(folder);
     // A file being replaced keeps its permissions.
     if (keepMode)
         ::fchmod(m_fd, st.st_mode & 07777);

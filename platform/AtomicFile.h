@@ -55,7 +55,10 @@ public:
     /// still open first. Before anything is created it refuses a destination
     /// (with Follow: the end of its links) that exists and is a directory or
     /// anything else but a regular file, or that the user may not write, so
-    /// that a caller learns it before it works for nothing.
+    /// that a caller learns it before it works for nothing. Also removes
+    /// from that folder the named temporaries that earlier saves, killed
+    /// between naming one and the rename, left behind: files of the
+    /// temporary's own pattern, unchanged for over ten minutes.
     void open(const std::string& destination, LinkAtDestination link = LinkAtDestination::Follow);
     /// Appends `bytes` bytes.
     void write(const void* data, std::size_t bytes);

@@ -1,17 +1,23 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
+#include <QVariant>
 #include <cstdint>
-#include <memory>
 #include <string>
-
-class QSettings;
 
 /// The settings both programs share: one INI file, group "System". Every value
 /// is stored as text (folders as they are, integers in decimal, Booleans "0"
 /// or "1"), and a value that is missing or does not parse reads as the
-/// caller's default. Written to disk by sync() and at destruction.
-/// GUI thread only.
+/// caller's default. The file is read when the object is made; changes reach
+/// it at sync() and at destruction.
+///
+/// Qt makes and reads the INI text, but never writes the file: the text is
+/// made on a private copy and checked to hold every key and value it should,
+/// and the file is replaced whole through AtomicFile. A write merges: it takes
+/// the file as it is then, so that the other program's keys and groups stay
+/// as they are. A write that fails leaves the file as it was and says so in
+/// one line on standard error; nothing else is left behind. GUI thread only.
 class Settings {
 public:
     /// The user's settings file, ~/.config/Halcyon-Labs/Lumisonorium SW.conf.
@@ -40,10 +46,18 @@ public:
     /// A folder given as file-system bytes, stored as it is.
     void writeFolder(const QString& key, const std::string& folder);
 
-    /// Writes pending changes; false when the file could not be written.
+    /// Writes pending changes; false when the file could not be written,
+    /// which is also reported on standard error. The changes still read back
+    /// from this object.
     bool sync();
     QString fileName() const;
 
 private:
-    std::unique_ptr<QSettings> m_settings;
+    QVariant value(const QString& key) const;
+    void write(const QString& key, const QString& value);
+
+    QString m_file;
+    QVariantMap m_stored;            // every key of the file as read, with its group
+    QMap<QString, QString> m_changes; // written since the last successful sync
+    bool m_unsynced = false;          // changes that no sync has tried to write
 };

@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <ctime>
 #include <iterator>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -142,4 +144,38 @@ TEST_F(Files, EntryKindsFreeSpaceAndExactReads)
     in.readAt(8, got + 4, 2); // leaves the position of read() alone
     EXPECT_EQ(std::string(got, 6), "012389");
     EXPECT_THROW(in.read(got, 7), IoError); // 6 bytes are left
+}
+
+TEST_F(Files, ASaveRemovesOnlyItsOwnTemporariesThatAKilledSaveLeftLongAgo)
+{
+    const auto age = [&](const std::string& name, int seconds) {
+        const struct timespec times[2] = {{::time(nullptr) - seconds, 0}, {::time(nullptr) - seconds, 0}};
+        ::utimensat(AT_FDCWD, (dir / name).c_str(), times, AT_SYMLINK_NOFOLLOW);
+    };
+    const struct {
+        const char* name;
+        int ageSeconds;
+        bool removed;
+    } cases[] = {
+        {".lumi-0a1b2c3d4e5z.tmp", 3600, true},   {".lumi-0a1b2c3d4e5f.tmp", 5, false},
+        {".lumi-notes.txt", 3600, false},         {".lumi-0A1B2C3D4E5F.tmp", 3600, false},
+        {".lumi-0a1b2c3d4e5f0.tmp", 3600, false}, {"x.lumi-0a1b2c3d4e5f.tmp", 3600, false},
+    };
+    for (const auto& c : cases) {
+        put(c.name, "left");
+        age(c.name, c.ageSeconds);
+    }
+    // A link of the pattern to an old file of the user's: neither is touched.
+    put("mine.lsf", "mine");
+    age("mine.lsf", 3600);
+    fs::create_symlink("mine.lsf", dir / ".lumi-000000000000.tmp");
+    age(".lumi-000000000000.tmp", 3600);
+    fs::create_directory(dir / ".lumi-111111111111.tmp");
+    age(".lumi-111111111111.tmp", 3600);
+
+    AtomicFile::writeWhole((dir / "saved.lsf").string(), "new");
+    for (const auto& c : cases)
+        EXPECT_EQ(fs::exists(dir / c.name), !c.removed) << c.name;
+    EXPECT_TRUE(fs::is_symlink(dir / ".lumi-000000000000.tmp") && slurp(dir / "mine.lsf") == "mine");
+    EXPECT_TRUE(fs::is_directory(dir / ".lumi-111111111111.tmp"));
 }

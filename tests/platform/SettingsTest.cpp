@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "platform/Settings.h"
+#include "support/FailingFileCalls.h"
 
 namespace {
 
@@ -125,4 +126,48 @@ TEST(Settings, TextsComeBackAsWrittenAndAnotherProgramsKeysSurvive)
     EXPECT_EQ(after.readString("GBXPSDir", ""), "/home/u/Presets/");
     for (int i = 0; i < texts.size(); ++i)
         EXPECT_EQ(after.readString(QStringLiteral("T%1").arg(i), ""), texts[i]);
+}
+
+TEST(Settings, AFailedWriteLeavesTheFileAsItWasNothingBesideAndOneLineOnStandardError)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Lumisonorium SW.conf");
+    const QByteArray before = "[Other]\nKept=a, b\n\n[System]\nF1x=10\nGBXPSDir=/u/Presets/\n";
+    writeFile(path, before);
+    const QByteArray tmp = qgetenv("TMPDIR");
+    const struct {
+        FileCall fails;
+        const char* tmpdir; // where Qt makes the text
+        const char* reason;
+    } cases[] = {{FileCall::Write, nullptr, "Input/output error"},  {FileCall::Flush, nullptr, "Input/output error"},
+                 {FileCall::Close, nullptr, "Input/output error"},  {FileCall::Link, nullptr, "Input/output error"},
+                 {FileCall::Rename, nullptr, "Input/output error"}, {FileCall::None, "/dev/null", "text could not be made"},
+                 {FileCall::None, "/nonexistent", "text could not be made"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.fails));
+        if (c.tmpdir)
+            qputenv("TMPDIR", c.tmpdir);
+        testing::internal::CaptureStderr();
+        {
+            Settings s(path);
+            s.writeInteger("F1x", 99);
+            s.writeString("New", "value");
+            g_failFileCall = c.fails;
+            EXPECT_FALSE(s.sync());
+            g_failFileCall = FileCall::None;
+            EXPECT_EQ(s.readInteger("F1x", 0), 99) << "what was written still reads back";
+        } // and is not tried again here
+        const std::string said = testing::internal::GetCapturedStderr();
+        qputenv("TMPDIR", tmp);
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find(path.toStdString()), std::string::npos) << said;
+        EXPECT_NE(said.find(c.reason), std::string::npos) << said;
+        EXPECT_EQ(fileText(path), before);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList{"Lumisonorium SW.conf"});
+        const Settings next(path);
+        EXPECT_EQ(next.readInteger("F1x", 0), 10);
+        EXPECT_EQ(next.readString("GBXPSDir", ""), "/u/Presets/");
+        EXPECT_EQ(next.readString("New", "none"), "none");
+    }
 }
