@@ -31,6 +31,19 @@ protected:
     }
 };
 
+/// The width the label gives its text in `font`: its contents less the
+/// margins and the indent, which a framed label without one of its own makes
+/// half an "x" of the font.
+int textRoom(const QLabel* label, const QFont& font)
+{
+    int indent = label->indent();
+    if (indent < 0 && label->frameWidth() > 0)
+        indent = QFontMetrics(font).horizontalAdvance(QLatin1Char('x')) / 2 - label->margin();
+    if (indent < 0 || !(label->alignment() & (Qt::AlignLeft | Qt::AlignRight)))
+        indent = 0;
+    return label->contentsRect().width() - 2 * label->margin() - indent;
+}
+
 } // namespace
 
 void setPixelFont(QWidget* widget, int pixels, bool bold, const QString& family)
@@ -46,10 +59,18 @@ void setPixelFont(QWidget* widget, int pixels, bool bold, const QString& family)
 void shrinkToFit(QLabel* label, int smallest)
 {
     QFont font = label->font();
-    const int room = label->contentsRect().width() - 2 * label->margin();
-    while (font.pixelSize() > smallest && QFontMetrics(font).horizontalAdvance(label->text()) > room)
+    while (font.pixelSize() > smallest && QFontMetrics(font).horizontalAdvance(label->text()) > textRoom(label, font))
         font.setPixelSize(font.pixelSize() - 1);
     label->setFont(font);
+}
+
+void setFittedText(QLabel* label, const QString& text, int pixels)
+{
+    QFont font = label->font();
+    font.setPixelSize(pixels);
+    label->setFont(font);
+    label->setText(text);
+    shrinkToFit(label);
 }
 
 void centreOnScreen(QWidget* window)

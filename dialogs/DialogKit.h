@@ -15,6 +15,9 @@ void setPixelFont(QWidget* widget, int pixels, bool bold = false, const QString&
 /// Makes the label's pixel font smaller, down to `smallest` pixels, until its
 /// text fits its width.
 void shrinkToFit(QLabel* label, int smallest = 8);
+/// Gives the label `text` in a pixel font of `pixels`, shrunk as shrinkToFit
+/// does when it would not fit: a text that shortens again grows back.
+void setFittedText(QLabel* label, const QString& text, int pixels);
 
 /// Moves a window so that its frame is centred on its screen's available area.
 void centreOnScreen(QWidget* window);

@@ -86,6 +86,12 @@ void EditorGrid::fitTitleColumn()
     side->setFixedWidth(width);
 }
 
+int EditorGrid::widthFor(int columns) const
+{
+    // The title column's fixed width, which holds before the first layout.
+    return 2 * frameWidth() + verticalHeader()->minimumWidth() + columns * kColumnWidth;
+}
+
 void EditorGrid::changeEvent(QEvent* e)
 {
     QTableView::changeEvent(e);

@@ -38,6 +38,9 @@ public:
     explicit EditorGrid(int rowHeight, QWidget* parent = nullptr);
 
     int rowHeight() const { return m_rowHeight; }
+    /// The grid's width that shows the whole titles and `columns` whole
+    /// segment columns beside them.
+    int widthFor(int columns) const;
 
     void setModel(QAbstractItemModel* model) override;
 

@@ -43,6 +43,7 @@ constexpr int kPanelGap = 4;
 constexpr int kPanelHeight = 49;
 constexpr int kPanelMinWidth = 608;
 constexpr int kStaticTextWidth = 249;
+constexpr int kStaticTextPixels = 11; // the window's own type
 constexpr int kGridRowHeight = 18;
 
 QString editorTitle()
@@ -269,8 +270,9 @@ void TForm3::SesTimeComp(int n)
     const TimeTexts texts = sessionTimeTexts(*m_model.Ses, m_model.Tables, n);
     const QString start = QString::fromStdString(texts.start);
     const QString total = QString::fromStdString(texts.total);
-    StaticText1->setText(start);
-    StaticText2->setText(total);
+    // Four-digit segments and sessions of hours outgrow the boxes.
+    setFittedText(StaticText1, start, kStaticTextPixels);
+    setFittedText(StaticText2, total, kStaticTextPixels);
     graphicEditor().setTimeTexts(start, total);
 }
 

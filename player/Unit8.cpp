@@ -41,10 +41,10 @@ namespace {
 constexpr int kHelpContext = 1;
 constexpr int kWindowHelpContext = 8;
 constexpr int kGridHelpContext = 9;
-/// The client area at design size, which is also the smallest: a 400 x 360 plot.
+/// The client area at design size, which is also the smallest: a 400 x 360
+/// plot. A grid wider than the design's widens it by as much.
 constexpr QSize kDesignClient(631, 451);
 constexpr int kGridRowHeight = 19;
-constexpr int kGridWidth = 145;
 constexpr int kGridHeight = 382;
 constexpr int kPanel2Width = 25;
 constexpr int kPanel2Height = 383;
@@ -54,6 +54,7 @@ constexpr int kPanel3FullFrom = 632; // client widths from here on give Panel3 t
 constexpr int kAxisWidth = 40;
 constexpr int kScrollBarHeight = 17;
 constexpr int kStaticTextWidth = 249;
+constexpr int kStaticTextPixels = 16;
 /// Curve button b sits beside grid row kCurveRows[b].
 constexpr int kCurveRows[9] = {0, fFreq1From, fFreq2From, fPitch1, fPitch2, fDutyCycle, fVolume, fIntensity, fHBeat};
 
@@ -124,7 +125,7 @@ TForm8::TForm8(PlayerModel& model, SegmentGridModel& grid)
     setWindowTitle(QString::fromLatin1(kVersionedTitle) + QStringLiteral(" - Graphic Editor"));
     buildControls();
     buildMenus();
-    m_client->setMinimumSize(kDesignClient);
+    m_client->setMinimumSize(kDesignClient + QSize(gridWidth() - kDesignGridWidth, 0));
     resize(minimumSizeHint());
     m_linkBefore = setGraphicEditor(this);
 }
@@ -243,7 +244,7 @@ void TForm8::buildControls()
         QPalette light = text->palette();
         light.setColor(QPalette::Window, light.color(QPalette::Light));
         text->setPalette(light);
-        setPixelFont(text, 16);
+        setPixelFont(text, kStaticTextPixels);
     }
     StaticText1->setGeometry(368, 0, kStaticTextWidth, 24);
     StaticText2->setGeometry(368, 24, kStaticTextWidth, 24);
@@ -430,7 +431,14 @@ void TForm8::FormDeactivate()
 
 // ---- Layout --------------------------------------------------------------------------------------
 
-GraphLayout TForm8::layoutFor(QSize client)
+int TForm8::gridWidth() const
+{
+    // Titles widened for the desktop's font would leave less than a column
+    // beside them, and the last segment would show cut on its left.
+    return std::max(kDesignGridWidth, StringGrid1->widthFor(1));
+}
+
+GraphLayout TForm8::layoutFor(QSize client, int gridWidth)
 {
     const int width = client.width();
     const int height = client.height();
@@ -440,7 +448,7 @@ GraphLayout TForm8::layoutFor(QSize client)
         panel1Height = height - kPanel3Height - 20;
     else if (height >= kGridHeight + 10)
         panel1Height = kGridHeight;
-    const int panel1Width = width - kPanel2Width - kGridWidth - 16;
+    const int panel1Width = width - kPanel2Width - gridWidth - 16;
     l.Panel1 = {8, 0, panel1Width, panel1Height};
     // The panel's client is its whole area.
     const int imageHeight = panel1Height - kScrollBarHeight - 5;
@@ -449,7 +457,7 @@ GraphLayout TForm8::layoutFor(QSize client)
     l.Shape1 = {40, 2, 4, imageHeight};
     l.PropScrollBar1 = {43, imageHeight + 3, panel1Width - kAxisWidth - 3, kScrollBarHeight};
     l.Panel2 = {panel1Width + 8, 0, kPanel2Width, kPanel2Height};
-    l.StringGrid1 = {l.Panel2.x() + kPanel2Width, 0, kGridWidth, kGridHeight};
+    l.StringGrid1 = {l.Panel2.x() + kPanel2Width, 0, gridWidth, kGridHeight};
     const int panel3Width = width >= kPanel3FullFrom ? width - 16 : kPanel3MinWidth;
     l.Panel3 = {8, std::max(kGridHeight, panel1Height) + 10, panel3Width, kPanel3Height};
     l.StaticTextLeft = panel3Width - kStaticTextWidth;
@@ -458,7 +466,7 @@ GraphLayout TForm8::layoutFor(QSize client)
 
 void TForm8::layOut()
 {
-    const GraphLayout l = layoutFor(m_client->size());
+    const GraphLayout l = layoutFor(m_client->size(), gridWidth());
     const auto place = [](QWidget* w, QRect r) {
         w->setGeometry(r.x(), r.y(), std::max(r.width(), 0), std::max(r.height(), 0));
     };
@@ -620,8 +628,9 @@ void TForm8::resetZoom()
 
 void TForm8::setTimeTexts(const QString& start, const QString& total)
 {
-    StaticText1->setText(start);
-    StaticText2->setText(total);
+    // Four-digit segments and sessions of hours outgrow the boxes.
+    setFittedText(StaticText1, start, kStaticTextPixels);
+    setFittedText(StaticText2, total, kStaticTextPixels);
 }
 
 void TForm8::ChangeValue(int segment, int)

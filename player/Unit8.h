@@ -89,7 +89,9 @@ public:
     void FormDeactivate();
     /// Lays out the controls for the client's size, then geometry and redraw.
     void FormResize();
-    static GraphLayout layoutFor(QSize client);
+    /// The grid's width at design; wider where the titles need more.
+    static constexpr int kDesignGridWidth = 145;
+    static GraphLayout layoutFor(QSize client, int gridWidth = kDesignGridWidth);
 
     // ---- Geometry and drawing ----------------------------------------------------------
 
@@ -253,6 +255,9 @@ private:
     void buildMenus();
     /// FormResize's placement of the controls, for the client's present size.
     void layOut();
+    /// The grid's width: the titles and one whole segment column, at least
+    /// the design's.
+    int gridWidth() const;
     PlotSession plotSession() const;
     PlotView plotView() const;
     /// Puts the scroll bar on the geometry's range (its last page ending at

@@ -21,9 +21,12 @@
 #include <map>
 
 #include "engine/SampleTables.h"
+#include "engine/SessionFile.h"
+#include "engine/ValueTables.h"
 #include "platform/Help.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
+#include "player/EditorGrid.h"
 #include "player/PlaybackLock.h"
 #include "player/PlayerModel.h"
 #include "player/Sonavisp.h"
@@ -259,14 +262,31 @@ TEST_F(StartUp, AnExitWhoseSettingsWriteFailsLeavesBothProgramsSettingsAsTheyWer
 
 TEST_F(StartUp, EveryWindowIsLegibleWithTheDesktopFontAndCarriesTheIcon)
 {
-    QStringList faults;
-    QTimer::singleShot(0, [&] {
-        for (QWidget* w : startUpWindows())
-            faults << illegibleTexts(w) << (w->windowIcon().isNull() ? w->objectName() + ": no icon" : QString());
-        Form1->close();
-    });
-    EXPECT_EQ(startUp(launchWith()), 0);
-    EXPECT_EQ(faults.filter(QRegularExpression(".")).join("\n").toStdString(), "");
+    // A new session; then, with both editors shown, the most and the longest segments on their last one: the
+    // time texts at their longest, the graphic editor's grid scrolled to its end.
+    ValueTables tables;
+    LoadVars(program.string(), tables);
+    TSegRec longest = tables.DefaultSegment;
+    longest.Time = tables.ParamMax.Time;
+    const SessionSnapshot full{"Long", "", std::vector<TSegRec>(kMaxSegments, longest), {}};
+    const fs::path file = launch / "long.lsf";
+    std::ofstream(file.string(), std::ios::binary) << FormatSession(full, tables);
+    for (const QStringList& arguments : {QStringList{}, QStringList{QString::fromStdString(file.string())}}) {
+        SCOPED_TRACE(arguments.join("").toStdString());
+        Settings(settings.file()).writeString("F3Show", arguments.isEmpty() ? "0" : "1");
+        Settings(settings.file()).writeString("F8Show", arguments.isEmpty() ? "0" : "1");
+        QStringList faults;
+        QTimer::singleShot(0, [&] {
+            Form3->StringGrid1->setCurrentCell(Form1->model().Ses->SegCount, fTone);
+            for (QWidget* w : startUpWindows())
+                faults << illegibleTexts(w) << (w->windowIcon().isNull() ? w->objectName() + ": no icon" : QString());
+            Form3->StringGrid1->setCurrentCell(1, fTone);
+            EXPECT_EQ(Form8->StaticText1->font().pixelSize(), 16) << "a short text grows back";
+            Form1->close();
+        });
+        EXPECT_EQ(startUp(launchWith(arguments)), 0);
+        EXPECT_EQ(faults.filter(QRegularExpression(".")).join("\n").toStdString(), "");
+    }
 }
 
 TEST_F(StartUp, WindowsReadThePrivateSettingsNeverTheUsers)

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStringList>
 #include <QStyleOptionButton>
 #include <QTableView>
@@ -13,7 +14,8 @@
 /// What under `root` cannot be read, one line each: a text its widget cuts
 /// (measured with the widget's font against the room the style gives it:
 /// labels, buttons, check and radio boxes, table titles and cells in view),
-/// or a glyph button without a tooltip. Empty when all is legible.
+/// the last column of a table scrolled to its end not whole, or a glyph
+/// button without a tooltip. Empty when all is legible.
 inline QStringList illegibleTexts(const QWidget* root)
 {
     QStringList faults;
@@ -28,7 +30,13 @@ inline QStringList illegibleTexts(const QWidget* root)
         if (w->objectName().startsWith(QLatin1String("qt_")))
             continue; // Qt's own, such as the menu bar's overflow arrow
         if (const auto* label = qobject_cast<const QLabel*>(w); label && !label->wordWrap()) {
-            check(label, label->text(), label->contentsRect().width() - 2 * label->margin());
+            // A framed label without an indent of its own sets its text in by half an "x".
+            int indent = label->indent();
+            if (indent < 0 && label->frameWidth() > 0)
+                indent = label->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 - label->margin();
+            if (indent < 0 || !(label->alignment() & (Qt::AlignLeft | Qt::AlignRight)))
+                indent = 0;
+            check(label, label->text(), label->contentsRect().width() - 2 * label->margin() - indent);
         } else if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
             QStyleOptionButton option;
             option.initFrom(button);
@@ -45,12 +53,19 @@ inline QStringList illegibleTexts(const QWidget* root)
             const int headerRoom =
                 side->width() - 2 * side->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, side);
             const int cellMargin = 2 * (w->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w) + 1);
+            const int columns = table->model()->columnCount();
+            const int room = table->viewport()->width();
+            // Scrolled to its end, a table aligns its last column to the right edge: a viewport narrower than
+            // that column cuts it on the left, where its texts start. (A table never shown has no viewport yet.)
+            const QScrollBar* bar = table->horizontalScrollBar();
+            const int lastLeft = columns > 0 ? table->columnViewportPosition(columns - 1) : 0;
+            if (table->isVisible() && columns > 0 && bar->value() == bar->maximum() &&
+                (lastLeft < 0 || lastLeft + table->columnWidth(columns - 1) > room))
+                faults << QStringLiteral("%1: last column not whole in %2 px").arg(w->objectName()).arg(room);
             for (int row = 0; row < table->model()->rowCount(); ++row) {
                 if (!side->isHidden())
                     check(side, table->model()->headerData(row, Qt::Vertical).toString(), headerRoom);
-                for (int column = 0; column < table->model()->columnCount() &&
-                                     table->columnViewportPosition(column) < table->viewport()->width();
-                     ++column)
+                for (int column = 0; column < columns && table->columnViewportPosition(column) < room; ++column)
                     check(table, table->model()->index(row, column).data().toString(),
                           table->columnWidth(column) - cellMargin);
             }
