@@ -468,10 +468,12 @@ TEST_F(SessionFiles, NamesWithAccentsRoundTripAndNamesOutsideTheCodePageAreRefus
         form->ToneWavName = put("Source_Wav/" + name + ".wav", wavBytes());
         form->Edit1->setText(shown + ".wav");
         fs::remove(at("names.lsf"));
+        ses.SesModified = true; // built, not saved yet
         script.shown.clear();
         script.files = {QString::fromStdString(at("names.lsf"))};
         form->SaveAs1->trigger();
         if (!stored) {
+            EXPECT_EQ(form->ComboBox1->currentText(), "Sine") << "the list refused it";
             EXPECT_TRUE(script.messages().value(0).contains(shown)) << script.messages().join("|").toStdString();
             EXPECT_EQ(std::tuple(fs::exists(at("names.lsf")), ses.SesModified), std::tuple(false, true));
             continue;
