@@ -776,7 +776,9 @@ void TForm9::RecSesToWavProc()
         return;
 
     FileDialogOptions options = wavDialog(m_folders.DestWavDir);
-    options.confirmOverwrite = true;
+    // Asked below instead: the source chosen as destination is refused
+    // before anyone is asked whether to replace it.
+    options.confirmOverwrite = false;
     const std::optional<QString> chosen = prompts().saveFile(options);
     if (!chosen)
         return;
@@ -788,6 +790,8 @@ void TForm9::RecSesToWavProc()
         prompts().error(QString::fromLatin1(kRenderTargetIsSourceText));
         return;
     }
+    if (QFileInfo::exists(*chosen) && !prompts().confirmReplace(QFileInfo(*chosen).fileName()))
+        return;
 
     WavWriter writer;
     try {

@@ -171,8 +171,9 @@ public:
     void GenerateEncodedWavFile1Click();
     /// Renders the whole source into a wav file the user names, at the
     /// options' recording level, behind the progress dialog (both windows
-    /// disabled meanwhile). A failed or cancelled render leaves no file and
-    /// an earlier file of that name as it was.
+    /// disabled meanwhile). The source named as the destination is refused
+    /// before the question whether to replace the file. A failed or cancelled
+    /// render leaves no file and an earlier file of that name as it was.
     void RecSesToWavProc();
 
     // ---- Controls, named as in the design --------------------------------

@@ -185,6 +185,6 @@ std::string CheckLnfSession(std::string_view bytes, const ValueTables& tables)
         return "The session file is larger than a session file may be.";
     const auto parsed = ParseSession(bytes, SessionKind::Lsf, tables);
     if (const auto* refused = std::get_if<SessionFileError>(&parsed))
-        return refused->Message;
+        return "The session file cannot be read: " + RefusalDetail(refused->Line, refused->Reason);
     return "";
 }

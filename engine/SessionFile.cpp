@@ -266,10 +266,15 @@ std::variant<ParsedSession, SessionFileError> ParseSession(std::string_view byte
     try {
         Reader(bytes, kind, tables).read(parsed);
     } catch (const Refusal& r) {
-        return SessionFileError{r.line, "The session file cannot be read: line " + std::to_string(r.line) +
-                                            ": " + r.reason + "."};
+        return SessionFileError{r.line, r.reason};
     }
     return parsed;
+}
+
+std::string RefusalDetail(int line, std::string_view reason)
+{
+    std::string text = line > 0 ? "line " + std::to_string(line) + ": " : std::string();
+    return text.append(reason) + ".";
 }
 
 std::string DefaultedFieldsText(std::span<const FieldRepair> repairs, std::string_view place)

@@ -99,9 +99,14 @@ struct ParsedSession {
 
 /// A file whose structure is broken: nothing of it may be used.
 struct SessionFileError {
-    int Line = 0;        // 1-based line the message names
-    std::string Message; // the whole text for the user, naming the line
+    int Line = 0;       // 1-based line the reason is about
+    std::string Reason; // a lower-case clause ("the file ends here, before the session name")
 };
+
+/// What a refusal says after naming the file: "line 3: " (left out for line
+/// 0, the file as a whole), the reason and a full stop. The session reader's
+/// and the imports' refusals all end in it.
+std::string RefusalDetail(int line, std::string_view reason);
 
 /// Reads a session file's bytes (LF or CR LF lines).
 std::variant<ParsedSession, SessionFileError> ParseSession(std::string_view bytes, SessionKind kind,

@@ -57,7 +57,7 @@ std::string importedRoundTrip(const ImportedSession& s, const ValueTables& t)
             snapshot.Records.push_back(r);
     auto again = ParseSession(FormatSession(snapshot, t), SessionKind::Lsf, t);
     if (const auto* e = std::get_if<SessionFileError>(&again))
-        return "the imported session, saved, is refused: " + e->Message;
+        return "the imported session, saved, is refused: " + RefusalDetail(e->Line, e->Reason);
     const ParsedSession& p = std::get<ParsedSession>(again);
     if (p.SessionName != s.SessionName)
         return "the imported session's name changed on saving";

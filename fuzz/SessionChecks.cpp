@@ -119,7 +119,7 @@ std::string roundTripProblems(const ParsedSession& p, const ValueTables& t)
     const SessionSnapshot s = snapshotOf(p);
     auto again = ParseSession(FormatSession(s, t), SessionKind::Lsf, t);
     if (const auto* e = std::get_if<SessionFileError>(&again))
-        return "the written session is refused: " + e->Message;
+        return "the written session is refused: " + RefusalDetail(e->Line, e->Reason);
     const ParsedSession& q = std::get<ParsedSession>(again);
     if (q.SessionName != p.SessionName)
         return "the session name changed from \"" + p.SessionName + "\" to \"" + q.SessionName + "\"";
@@ -144,9 +144,9 @@ std::string checkOneKind(std::string_view bytes, SessionKind kind, const ValueTa
     auto result = ParseSession(bytes, kind, t);
     if (const auto* e = std::get_if<SessionFileError>(&result)) {
         const int lines = std::max<int>(1, static_cast<int>(splitLines(bytes).size()));
-        if (e->Line < 1 || e->Line > lines ||
-            !e->Message.starts_with("The session file cannot be read: line " + std::to_string(e->Line) + ": "))
-            return kindName + std::string("a refusal names no line of the file: ") + e->Message;
+        if (e->Line < 1 || e->Line > lines || e->Reason.empty())
+            return kindName + std::string("a refusal names no line of the file, or no reason: ") +
+                   RefusalDetail(e->Line, e->Reason);
         return {};
     }
     const ParsedSession& p = std::get<ParsedSession>(result);

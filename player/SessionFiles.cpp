@@ -34,6 +34,7 @@
 #include "player/PlaybackLock.h"
 #include "player/PlayerModel.h"
 #include "player/SegmentGridModel.h"
+#include "player/SessionTexts.h"
 #include "player/Unit1.h"
 #include "player/Unit2.h"
 #include "player/Unit4.h"
@@ -71,23 +72,34 @@ void nameSession(Session& ses, const std::string& fileName, bool chosen)
         Form8->setWindowTitle(title + QStringLiteral(" - Graphic Editor") + bracketed);
 }
 
+QString invalidFileText(const std::string& path, const QString& kind, int line, std::string_view reason)
+{
+    return QStringLiteral("\"%1\" is not a valid %2 file: %3")
+        .arg(pathText(namePart(path)), kind, fromWin1252(RefusalDetail(line, reason)));
+}
+
+QString unstorableNameReason(const std::string& name)
+{
+    const QString text = pathText(name);
+    if (fitsWin1252(text))
+        return {};
+    return QStringLiteral("a session file cannot hold the name\r\n\"%1\"\r\n(a character in it is not in "
+                          "Windows-1252).")
+        .arg(text);
+}
+
 namespace {
 
 /// A file-system name as session-file text (Windows-1252), or the message
-/// that refuses the save when the code page cannot hold it: stored with "?"
-/// in its place, it would name no file when the session is read.
+/// that refuses the save when the code page cannot hold it.
 std::optional<std::string> sessionText(const std::string& name, QString& refusal)
 {
-    const QString text = pathText(name);
-    bool fits = true;
-    std::string bytes = toWin1252(text, &fits);
-    if (fits)
-        return bytes;
-    refusal = QStringLiteral("The session cannot be saved: a session file cannot hold the name\r\n\"%1\"\r\n"
-                             "(a character in it is not in Windows-1252). Rename the file or choose another "
-                             "one, then save again.")
-                  .arg(text);
-    return std::nullopt;
+    if (const QString reason = unstorableNameReason(name); !reason.isEmpty()) {
+        refusal = QStringLiteral("The session cannot be saved: ") + reason +
+                  QStringLiteral(" Rename the file or choose another one, then save again.");
+        return std::nullopt;
+    }
+    return toWin1252(pathText(name));
 }
 
 /// The main window's settings as the session file stores them; nothing, with
@@ -285,7 +297,7 @@ bool TForm1::OpenSessionDirectly(const std::string& fileName, bool applyIgnoreBo
         try {
             parsed = ParseSession(readWholeFile(fileName), sessionKindOf(fileName), m_model.Tables);
             if (const auto* refused = std::get_if<SessionFileError>(&parsed))
-                errors << fromWin1252(refused->Message);
+                errors << invalidFileText(fileName, QStringLiteral("session"), refused->Line, refused->Reason);
             else
                 committed = true;
         } catch (const IoError& e) {

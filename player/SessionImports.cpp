@@ -22,20 +22,13 @@
 #include "platform/Win1252Qt.h"
 #include "player/PlaybackLock.h"
 #include "player/PlayerModel.h"
+#include "player/SessionTexts.h"
 #include "player/Unit1.h"
 #include "player/Unit4.h"
 
 namespace {
 
 std::function<std::uint32_t()> g_seedSource;
-
-QString refusalText(const ImportError& e)
-{
-    QString text = fromWin1252(e.Text) + QLatin1Char('.');
-    if (e.Line > 0)
-        text.prepend(QStringLiteral("line %1: ").arg(e.Line));
-    return text;
-}
 
 } // namespace
 
@@ -89,12 +82,14 @@ bool TForm3::RunImport(const ImportSource& source)
             if (bytes.size() > kMaxImportBytes)
                 throw IoError(path, "read", "the file is larger than 16 MiB");
             result = source.parse(bytes);
+            if (const auto* error = std::get_if<ImportError>(&result))
+                refusal = invalidFileText(path, source.kind, error->Line, error->Text);
         } catch (const IoError& e) {
-            result = ImportError{0, e.reason().empty() ? "it cannot be read" : e.reason()};
+            // Nothing is known about the file's contents: it could not be had.
+            refusal = QStringLiteral("Cannot import ") + pathText(namePart(path)) + QStringLiteral(": ") +
+                      pathText(RefusalDetail(0, e.reason().empty() ? "it cannot be read" : e.reason()));
         }
-        if (const auto* error = std::get_if<ImportError>(&result)) {
-            refusal = refusalText(*error);
-        } else {
+        if (refusal.isEmpty()) {
             const ImportedSession& imported = std::get<ImportedSession>(result);
             SessionImage image;
             image.Records = imported.Records;
@@ -107,8 +102,7 @@ bool TForm3::RunImport(const ImportSource& source)
     }
     // The boxes come once the cursor is back.
     if (!refusal.isEmpty()) {
-        prompts().error(QStringLiteral("Cannot import ") + pathText(namePart(path)) + QStringLiteral(": ") +
-                        refusal);
+        prompts().error(refusal);
         return false;
     }
     if (!warning.isEmpty())
@@ -119,6 +113,7 @@ bool TForm3::RunImport(const ImportSource& source)
 void TForm3::ImportPsxProc()
 {
     ImportSource source;
+    source.kind = QStringLiteral("Photosonix");
     source.filter = QStringLiteral("Photosonix file (*.lss)");
     source.filterPatterns = QStringLiteral("*.lss *.LSS");
     source.folder = &PlayerFolders::ImportPsxDir;
@@ -133,6 +128,7 @@ void TForm3::ImportPsxProc()
 void TForm3::ImportMlpProc()
 {
     ImportSource source;
+    source.kind = QStringLiteral("Mindlab Pro");
     source.filter = QStringLiteral("Mindlab Pro file (*.ses)");
     source.filterPatterns = QStringLiteral("*.ses *.SES");
     source.folder = &PlayerFolders::ImportMLProDir;

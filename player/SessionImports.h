@@ -16,6 +16,7 @@
 
 /// What differs between the imports.
 struct ImportSource {
+    QString kind;           // the kind of file its refusals name: "Photosonix"
     QString filter;         // the open dialog's visible filter, "Photosonix file (*.lss)"
     QString filterPatterns; // its patterns, both letter cases: "*.lss *.LSS"
     /// The default folder the dialog starts in, which "Remember Recent

@@ -12,6 +12,7 @@
 #include "platform/PathText.h"
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
+#include "player/SessionTexts.h"
 
 namespace {
 
@@ -93,6 +94,14 @@ void UserWaveLists::ComboBoxChange(int n)
     const std::string name = currentName(n);
     if (name.empty())
         return;
+    // Listed all the same: the folder holds the file, and the user sees why
+    // it cannot be chosen rather than wonder where it went.
+    if (const QString reason = unstorableNameReason(name); !reason.isEmpty()) {
+        selectSilently(n, m_loaded[n - 1]);
+        prompts().error(QStringLiteral("This user wave cannot be chosen: ") + reason +
+                        QStringLiteral(" Rename its file in the user-wave folder."));
+        return;
+    }
     try {
         loadSlot(n, name);
     } catch (const IoError& e) {

@@ -43,8 +43,9 @@ public:
     /// on, and puts "Sine" into all four slots.
     void SearchPcmDir(const std::string& dir);
     /// The change handler of slot n: loads the list's entry into the slot and
-    /// marks the session modified. A file that cannot be read is reported;
-    /// then the list goes back to its previous entry and nothing changes.
+    /// marks the session modified. A file that cannot be read, or whose name
+    /// a session file cannot hold, is reported; then the list goes back to
+    /// its previous entry and nothing changes.
     void ComboBoxChange(int n);
     /// For the session reader: selects the entry equal to `text` (file-system
     /// bytes, as listed; an exact match first, else the first one equal

@@ -25,6 +25,7 @@
 #include "platform/Paths.h"
 #include "platform/Prompts.h"
 #include "player/PlayerModel.h"
+#include "player/SessionTexts.h"
 #include "player/Unit1.h"
 #include "player/Unit4.h"
 #include "player/Unit8.h"
@@ -64,6 +65,12 @@ void TForm1::chooseWav(std::string& name, QLineEdit* edit)
         return;
     }
     const std::string path = *chosen;
+    // Said now, not at the save after the session was built around the file.
+    if (const QString reason = unstorableNameReason(path); !reason.isEmpty()) {
+        prompts().error(QStringLiteral("This wav file cannot be chosen: ") + reason +
+                        QStringLiteral(" Rename the file or choose another one."));
+        return;
+    }
     try {
         if (!isChooserWavFormat(readWavInfo(path))) {
             prompts().error(QString::fromLatin1(kChooserWavFormatText));

@@ -359,10 +359,18 @@ TEST_F(Converter, RenderFromTheWindow)
     const std::string src = wav("src.wav", pcm);
     const fs::path out = dir / "out.wav";
     choose(src);
-    prompts.files.push_back(pathText(src));
+    prompts.shown.clear();
+    prompts.files.push_back(pathText(src)); // refused before anything asks whether to replace it
     w.BitBtn1Click();
-    EXPECT_EQ(prompts.messages().back(), "Cannot overwrite the source wav file!");
+    EXPECT_FALSE(prompts.shown.at(0).options.confirmOverwrite) << "the dialog does not ask";
     EXPECT_EQ(slurp(src).substr(44), pcm);
+    put("out.wav", "earlier file"); // any other file is asked about; No keeps it
+    prompts.answers = {mrNo};
+    prompts.files.push_back(pathText(out.string()));
+    w.BitBtn1Click();
+    const QString replace = "out.wav already exists.\r\nDo you want to replace it?";
+    EXPECT_EQ(prompts.messages(), (QStringList{"Cannot overwrite the source wav file!", replace}));
+    EXPECT_EQ(slurp(out), "earlier file");
 
     // While the last run drains: the device gets none of the render's blocks.
     w.Button3Click();
@@ -399,7 +407,7 @@ TEST_F(Converter, RenderFromTheWindow)
         EXPECT_TRUE(disabled);
         EXPECT_TRUE(w.isEnabled() && options.isEnabled() && !progress.isVisible());
         expectIdle();
-        EXPECT_EQ(prompts.messages(), c.shown.isEmpty() ? QStringList{} : QStringList{c.shown});
+        EXPECT_EQ(prompts.messages(), c.shown.isEmpty() ? QStringList{replace} : (QStringList{replace, c.shown}));
         const std::string kept = slurp(out);
         EXPECT_EQ(kept.size(), c.kept ? 44 + pcm.size() : 12);
         if (c.kept && c.gain == 100) {
@@ -742,7 +750,8 @@ TEST_F(Converter, LivePlaysAtThePlayingLevelAndTheRenderAtTheRecordingLevel)
     }
     EXPECT_EQ(w.folders().DestWavDir, (dir / "out").string() + "/");
     EXPECT_EQ(options.Edit3->text(), pathText((dir / "out").string() + "/"));
-    EXPECT_TRUE(prompts.messages().isEmpty());
+    EXPECT_EQ(prompts.messages(), QStringList{"x.wav already exists.\r\nDo you want to replace it?"})
+        << "the second render asks before it replaces the first one's file";
 }
 
 TEST_F(Converter, CloseIsRefusedDuringARenderAndStopsPlaybackBeforeTheSettings)

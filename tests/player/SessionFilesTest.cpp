@@ -335,7 +335,11 @@ TEST_F(SessionFiles, RefusedFileChangesNothing)
     const std::string broken =
         sessionFile({}, 2, [](std::string& text) { text.insert(text.find("Segments: 2") + 11, "x"); });
     const std::pair<std::string, QString> cases[] = {
-        {broken, "The session file cannot be read: line 3"},
+        {broken, "\"read.lsf\" is not a valid session file: line 3"},
+        {put("in/notes.lsf", "Some notes\r\n"),
+         "\"notes.lsf\" is not a valid session file: line 1: the file ends here, before the session name."},
+        {put("in/old.lrf", "Session Name\r\n"),
+         "\"old.lrf\" is not a valid session file: line 1: the line holds no \":\" before the session name."},
         {at("none.lsf"), "Could not open"},
         {put("a.txt", "x"), "Unsupported session file format"},
         {[&] { ::mkfifo(at("pipe.lsf").c_str(), 0666); return at("pipe.lsf"); }(), "Could not open"},
@@ -353,9 +357,12 @@ TEST_F(SessionFiles, RefusedFileChangesNothing)
     // At start-up a refused file leaves a new session without a name.
     ses.SesModified = false;
     ses.SesFileName = broken;
+    script.shown.clear();
     form->OpenSessionWhenRun();
-    EXPECT_EQ(std::tuple(ses.SesFileName, ses.SegCount, form->windowTitle()),
-              std::tuple(std::string(), 1, QString("Lumisonorium SW 3.8 - []")));
+    EXPECT_EQ(std::tuple(ses.SesFileName, ses.SegCount, form->windowTitle(), script.messages().value(0)),
+              std::tuple(std::string(), 1, QString("Lumisonorium SW 3.8 - []"),
+                         "\"read.lsf\" is not a valid session file: line 3: the number of segments is not a whole "
+                         "number from 1 to 2000."));
 }
 
 TEST_F(SessionFiles, NewReplacesEverythingOnlyWhenTheSaveQuestionAllowsIt)
@@ -461,10 +468,12 @@ TEST_F(SessionFiles, NamesWithAccentsRoundTripAndNamesOutsideTheCodePageAreRefus
         form->ToneWavName = put("Source_Wav/" + name + ".wav", wavBytes());
         form->Edit1->setText(shown + ".wav");
         fs::remove(at("names.lsf"));
+        ses.SesModified = true; // built, not saved yet
         script.shown.clear();
         script.files = {QString::fromStdString(at("names.lsf"))};
         form->SaveAs1->trigger();
         if (!stored) {
+            EXPECT_EQ(form->ComboBox1->currentText(), "Sine") << "the list refused it";
             EXPECT_TRUE(script.messages().value(0).contains(shown)) << script.messages().join("|").toStdString();
             EXPECT_EQ(std::tuple(fs::exists(at("names.lsf")), ses.SesModified), std::tuple(false, true));
             continue;
@@ -512,10 +521,11 @@ TEST_F(SessionFiles, ImportCancelsAndRefusalsChangeNothingButTheRememberedFolder
     const std::pair<std::optional<std::string>, QString> cases[] = {
         {std::nullopt, ""}, // Cancel at the question
         {"", ""},           // Cancel in the dialog
-        {put("bad.lss", "xName\r\n;only a description\r\n"), "bad.lss: the file holds no segment lines."},
-        {at("none.lss"), "none.lss: No such file or directory."},
-        {fifo, "fifo.lss: not a regular file."},
-        {big, "big.lss: the file is larger than 16 MiB."},
+        {put("bad.lss", "xName\r\n;only a description\r\n"),
+         "\"bad.lss\" is not a valid Photosonix file: the file holds no segment lines."},
+        {at("none.lss"), "Cannot import none.lss: No such file or directory."},
+        {fifo, "Cannot import fifo.lss: not a regular file."},
+        {big, "Cannot import big.lss: the file is larger than 16 MiB."},
     };
     for (const auto& [file, error] : cases) {
         SCOPED_TRACE(file.value_or("-"));
@@ -524,7 +534,7 @@ TEST_F(SessionFiles, ImportCancelsAndRefusalsChangeNothingButTheRememberedFolder
         script.files = {file && !file->empty() ? std::optional(QString::fromStdString(*file)) : std::nullopt};
         editor->ImportPsx1->trigger();
         EXPECT_EQ(state(), before);
-        EXPECT_EQ(script.messages().value(1), error.isEmpty() ? "" : "Cannot import " + error);
+        EXPECT_EQ(script.messages().value(1), error);
         EXPECT_EQ(model.Folders.ImportPsxDir, error.isEmpty() ? at("start/") : at("")) << "remembered even so";
     }
 }
@@ -653,6 +663,7 @@ TEST_F(SessionFiles, MindlabImportFromTheMainWindowInstallsTheFileOrNamesTheLine
     script.files = {QString::fromStdString(put("imp/short.ses", "N,2\r\nD\r\n\r\n\r\n"))};
     script.answers = {mrNo};
     form->ImportMlp1->trigger();
-    EXPECT_EQ(script.messages().value(2), "Cannot import short.ses: line 5: the file ends before segment 1 of 2.");
+    EXPECT_EQ(script.messages().value(2),
+              "\"short.ses\" is not a valid Mindlab Pro file: line 5: the file ends before segment 1 of 2.");
     EXPECT_EQ(std::tuple(ses.SegCount, ses.SesFileName), std::tuple(1, at("imp/a.lsf")));
 }

@@ -114,21 +114,28 @@ TEST_F(Lists, UserChoiceLoadsItsOwnSlotOnly)
     EXPECT_TRUE(script.shown.empty());
 }
 
-TEST_F(Lists, UnreadableChoiceIsRefusedAndChangesNothing)
+TEST_F(Lists, UnreadableOrUnstorableChoiceIsRefusedAndChangesNothing)
 {
+    write("\xCE\xA9mega", 9); // readable, but a session file cannot name it
+    lists.AddUserWave("\xCE\xA9mega");
     choose(2, "Calm");
     session.SesModified = false;
     fs::remove(dir / "alpha.pcm");
-    for (const char* name : {"short", "alpha"}) {
+    const std::pair<const char*, QString> cases[] = {
+        {"short", "short.pcm"}, {"alpha", "alpha.pcm"},
+        {"\xCE\xA9mega", "This user wave cannot be chosen: a session file cannot hold the name\r\n\"\u03A9mega\"\r\n"
+                         "(a character in it is not in Windows-1252). Rename its file in the user-wave folder."},
+    };
+    for (const auto& [name, shown] : cases) {
         SCOPED_TRACE(name);
-        choose(2, name);
+        choose(2, QString::fromUtf8(name));
         EXPECT_EQ(box(2)->currentText(), "Calm");
         EXPECT_EQ(lists.currentName(2), "Calm");
         EXPECT_EQ(slot(2), waveOf(2));
         EXPECT_FALSE(session.SesModified);
         ASSERT_FALSE(script.shown.empty());
         EXPECT_EQ(script.shown.back().kind, MsgKind::Error);
-        EXPECT_TRUE(script.shown.back().text.contains(QString(name) + ".pcm"));
+        EXPECT_TRUE(script.shown.back().text.contains(shown)) << script.shown.back().text.toStdString();
     }
 }
 

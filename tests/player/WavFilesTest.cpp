@@ -162,11 +162,16 @@ TEST_F(WavWindow, ChoosersAcceptRefuseAndClearWithRecentFolders)
     struct Refused {
         const char* name;
         std::string bytes;
+        QString shown = QString::fromLatin1(kChooserWavFormatText);
     };
     const Refused refused[] = {
         {"mono.wav", wavBytes(1, 1)},   {"24bit.wav", wavBytes(1, 2, 44100, 24)},
         {"float.wav", wavBytes(3)},     {"48k.wav", wavBytes(1, 2, 48000)},
         {"short.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16)},
+        {"T\xC3\xB6n \xE6\x97\xA5\xE6\x9C\xAC.wav", wavBytes(), // good, but no session file can name it
+         "This wav file cannot be chosen: a session file cannot hold the name\r\n\"" +
+             path("src/T\xC3\xB6n \xE6\x97\xA5\xE6\x9C\xAC.wav") +
+             "\"\r\n(a character in it is not in Windows-1252). Rename the file or choose another one."},
     };
     for (const Refused& r : refused)
         put(std::string("src/") + r.name, r.bytes);
@@ -203,7 +208,7 @@ TEST_F(WavWindow, ChoosersAcceptRefuseAndClearWithRecentFolders)
             ses.SesModified = false;
             script.shown.clear();
             choose(c.button, std::string("src/") + r.name);
-            EXPECT_EQ(script.messages(), QStringList{QString::fromLatin1(kChooserWavFormatText)});
+            EXPECT_EQ(script.messages(), QStringList{r.shown});
             EXPECT_EQ(*c.name, good);
             EXPECT_EQ(c.edit->text(), "good.wav");
             EXPECT_FALSE(ses.SesModified);
