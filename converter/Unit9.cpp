@@ -776,22 +776,26 @@ void TForm9::RecSesToWavProc()
         return;
 
     FileDialogOptions options = wavDialog(m_folders.DestWavDir);
-    // Asked below instead: the source chosen as destination is refused
-    // before anyone is asked whether to replace it.
+    // The dialog's own question comes after the refusal of the source as
+    // destination; as with the dialog's, No goes back to the dialog.
     options.confirmOverwrite = false;
-    const std::optional<QString> chosen = prompts().saveFile(options);
-    if (!chosen)
-        return;
-    if (Form12 && Form12->rememberRecentFolders())
-        Form12->setFolder(&ConverterFolders::DestWavDir, folderOf(*chosen));
-    const std::string target = pathBytes(*chosen);
-    // Replacing the file being read would leave an empty render and no source.
-    if (sameFile(target, SourcePath)) {
-        prompts().error(QString::fromLatin1(kRenderTargetIsSourceText));
-        return;
+    std::string target;
+    for (;;) {
+        const std::optional<QString> chosen = prompts().saveFile(options);
+        if (!chosen)
+            return;
+        if (Form12 && Form12->rememberRecentFolders())
+            Form12->setFolder(&ConverterFolders::DestWavDir, folderOf(*chosen));
+        target = pathBytes(*chosen);
+        // Replacing the file being read would leave an empty render and no source.
+        if (sameFile(target, SourcePath)) {
+            prompts().error(QString::fromLatin1(kRenderTargetIsSourceText));
+            return;
+        }
+        if (!QFileInfo::exists(*chosen) || prompts().confirmReplace(QFileInfo(*chosen).fileName()))
+            break;
+        options.folder = pathText(folderOf(*chosen));
     }
-    if (QFileInfo::exists(*chosen) && !prompts().confirmReplace(QFileInfo(*chosen).fileName()))
-        return;
 
     WavWriter writer;
     try {

@@ -122,22 +122,29 @@ void TForm1::RecSesToWavProc()
         options.fileName = pathText(ses.SesTitle) + QStringLiteral(".wav");
     options.filters = {QString::fromLatin1(kWavFileFilter)};
     options.defaultSuffix = QStringLiteral("wav");
-    options.confirmOverwrite = true;
-    const std::optional<std::string> chosen =
-        chooseFile(FileChoice::Save, m_model.Folders, &PlayerFolders::WavDir, options);
-    if (!chosen)
-        return;
-
     WavExportJob job;
-    job.target = *chosen;
     if (params.NeedToneWav)
         job.toneWav = ToneWavName;
     if (params.NeedBSWav)
         job.bsWav = BSWavName;
     job.blockBytes = bufferBytes;
-    if (exportOverwritesSource(job)) {
-        prompts().error(QString::fromLatin1(kWavTargetIsSourceText));
-        return;
+    // The dialog's own question comes after the refusal of a wav the session
+    // plays as the target; as with the dialog's, No goes back to the dialog.
+    options.confirmOverwrite = false;
+    for (;;) {
+        const std::optional<std::string> chosen =
+            chooseFile(FileChoice::Save, m_model.Folders, &PlayerFolders::WavDir, options);
+        if (!chosen)
+            return;
+        job.target = *chosen;
+        if (exportOverwritesSource(job)) {
+            prompts().error(QString::fromLatin1(kWavTargetIsSourceText));
+            return;
+        }
+        const QString name = pathText(*chosen);
+        if (!QFileInfo::exists(name) || prompts().confirmReplace(QFileInfo(name).fileName()))
+            break;
+        options.fileName = name;
     }
 
     QString failure;

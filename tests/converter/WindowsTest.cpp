@@ -370,6 +370,7 @@ TEST_F(Converter, RenderFromTheWindow)
     w.BitBtn1Click();
     const QString replace = "out.wav already exists.\r\nDo you want to replace it?";
     EXPECT_EQ(prompts.messages(), (QStringList{"Cannot overwrite the source wav file!", replace}));
+    EXPECT_EQ(prompts.shown.back().what, ScriptedPrompts::Shown::What::Save) << "No goes back to the dialog";
     EXPECT_EQ(slurp(out), "earlier file");
 
     // While the last run drains: the device gets none of the render's blocks.

@@ -262,7 +262,7 @@ TEST_F(WavWindow, ExportWritesWholeBlocksAtTheRecordingLevelBehindAModalProgress
     const FileDialogOptions& o = script.shown[0].options;
     EXPECT_EQ(QStringList({o.title, o.fileName, o.folder, o.defaultSuffix}),
               QStringList({"Set name of output WAV file", "Morning.wav", QString::fromStdString(wavDir), "wav"}));
-    EXPECT_TRUE(o.confirmOverwrite);
+    EXPECT_FALSE(o.confirmOverwrite) << "asked after the refusals";
     EXPECT_EQ(model.Folders.WavDir, dir.string() + "/out/");
     EXPECT_EQ(options->Edit4->text(), path("out/"));
 
@@ -303,8 +303,9 @@ TEST_F(WavWindow, ExportRefusalsComeBeforeAnythingIsWritten)
 
     choose(form->Button3, "src/bs.wav");
     script.files.push_back(QString::fromStdString(bs));
+    script.shown.clear();
     form->BitBtn1->click();
-    EXPECT_EQ(lastMessage(), "Cannot overwrite a wav file used by the session!");
+    EXPECT_EQ(script.messages(), QStringList{"Cannot overwrite a wav file used by the session!"}) << "nothing asked";
     EXPECT_EQ(slurp(bs), wavBytes());
 
     // A folder of the name: refused before the first block is rendered.
@@ -320,6 +321,16 @@ TEST_F(WavWindow, ExportRefusalsComeBeforeAnythingIsWritten)
     EXPECT_EQ(saveDialogs(), 2);
     expectIdle();
     EXPECT_TRUE(outFiles().empty());
+
+    // Any other file is asked about, and No goes back to the dialog.
+    const std::string earlier = put("src/earlier.wav", "earlier");
+    makeSession(3, 1, 4);
+    script.files.push_back(QString::fromStdString(earlier));
+    script.answers = {mrNo};
+    const auto dialogs = saveDialogs();
+    form->BitBtn1->click();
+    EXPECT_EQ(lastMessage(), "earlier.wav already exists.\r\nDo you want to replace it?");
+    EXPECT_EQ(std::pair(saveDialogs(), slurp(earlier)), std::pair(dialogs + 2, std::string("earlier")));
 }
 
 TEST_F(WavWindow, CancelAndFailuresLeaveTheEarlierFileAndRestoreTheWindows)
@@ -352,7 +363,8 @@ TEST_F(WavWindow, CancelAndFailuresLeaveTheEarlierFileAndRestoreTheWindows)
         form->BitBtn1->click();
         ::setrlimit(RLIMIT_FSIZE, &unlimited);
         g_failFileCall = FileCall::None;
-        const QStringList shown = script.messages();
+        QStringList shown = script.messages();
+        EXPECT_EQ(shown.takeFirst(), "x.wav already exists.\r\nDo you want to replace it?");
         if (message)
             EXPECT_TRUE(shown.size() == 1 && shown[0].contains(message)) << shown.join("|").toStdString();
         else
