@@ -46,6 +46,10 @@ void setGlyph(QAbstractButton* button, const QIcon& glyph, const QString& action
     button->setIconSize({kSide, kSide});
     button->setToolTip(action);
     button->setAccessibleName(action);
+    // The tooltip is the glyph's only word, and it is wanted while another
+    // window is the active one: a look at the launcher or the transport
+    // buttons after a click elsewhere.
+    button->window()->setAttribute(Qt::WA_AlwaysShowToolTips);
 }
 
 QPushButton* dialogGlyphButton(QWidget* parent, const char* name, const QIcon& glyph, const QString& action)

@@ -11,7 +11,8 @@ class QWidget;
 // the programs need no picture files. Each is 20 x 20 pixels. GUI thread only.
 
 /// Gives a button its glyph (20 x 20) and no text; `action` says in words
-/// what it does, as its tooltip and its accessible name.
+/// what it does, as its tooltip and its accessible name. The button is in its
+/// window already: that window shows its tooltips whether active or not.
 void setGlyph(QAbstractButton* button, const QIcon& glyph, const QString& action);
 
 /// A glyph button of a dialog, named `name`, 36 x 30, that is never the

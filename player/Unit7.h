@@ -31,8 +31,8 @@ public:
 
     /// Start-up's create step, right after construction: reads the settings
     /// (LoadConfig), starts from segment 1 and takes this window's place: the
-    /// stored one (F7x, F7y) where it meets a screen, else centred across the
-    /// primary screen at its top.
+    /// stored one (F7x, F7y) where it meets a screen, moved wholly onto it,
+    /// else centred across the primary screen at its top.
     void FormCreate();
 
     // ---- The start segment -------------------------------------------------

@@ -36,6 +36,7 @@
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
 #include "support/FailingFileCalls.h"
+#include "support/Legibility.h"
 #include "support/PostedEvents.h"
 #include "support/PrivateSettings.h"
 #include "support/TestDir.h"
@@ -420,12 +421,14 @@ TEST_F(Converter, RenderFromTheWindow)
 
 // ---- Start-up, settings, options and the main window's controls ----------------------
 
-TEST_F(StartUp, WindowsInOrderAndAFirstStartThatThePathAgreesWith)
+TEST_F(StartUp, WindowsInOrderLegibleAndAFirstStartThatThePathAgreesWith)
 {
-    QStringList order;
+    QStringList order, faults;
     QTimer::singleShot(0, [&] {
-        for (QWidget* window : startUpWindows())
+        for (QWidget* window : startUpWindows()) {
             order << window->objectName();
+            faults << illegibleTexts(window);
+        }
         const TForm9& w = *Form9;
         EXPECT_EQ(w.windowTitle(), "Lumisonorium SW 3.8: AS Glimmerbox");
         EXPECT_TRUE(w.isVisible() && !QApplication::windowIcon().isNull());
@@ -445,6 +448,7 @@ TEST_F(StartUp, WindowsInOrderAndAFirstStartThatThePathAgreesWith)
     });
     EXPECT_EQ(converterStartUp(launch()), 0);
     EXPECT_EQ(order, QStringList({"Form9", "Form5", "Form12", "Form13"}));
+    EXPECT_EQ(faults.join("\n").toStdString(), "") << "cut texts, glyphs without a word at all times";
     EXPECT_TRUE(prompts.shown.empty() && startUpWindows().empty());
     EXPECT_EQ(Settings(settings.file()).readString("AppDir", {}).toStdString(), program.string());
 }

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -81,7 +82,7 @@ TEST_F(SettingsStore, PresetOverridesStoredLevelsManualKeepsThemAndTheFilterReac
     }
 }
 
-TEST(WindowPlace, StoredPlacesMeetingAScreenAreKeptOthersFallBack)
+TEST(WindowPlace, StoredPlacesKeepTheWholeFrameOnAScreenOthersFallBack)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     ASSERT_NE(screen, nullptr);
@@ -89,13 +90,32 @@ TEST(WindowPlace, StoredPlacesMeetingAScreenAreKeptOthersFallBack)
     QWidget window;
     window.resize(200, 100);
     EXPECT_EQ(centredPlace(&window), QPoint(full.x() + (full.width() - 200) / 2, full.y() + (full.height() - 100) / 2));
-    const std::pair<StoredPos, bool> cases[] = {
-        {{a.right() - 10, a.y() - 90}, true}, {{a.right() + 1, a.y()}, false}, {{a.x(), a.bottom() + 50}, false},
-        {{a.x() - 200, a.y()}, false},        {{9999, 9999}, false},          {{a.x() + 10, 9999}, false},
-        {{INT_MAX, INT_MAX}, false},          {{INT_MIN, INT_MIN}, false}};
-    for (const auto& [stored, kept] : cases) {
+    window.show(); // framed: the frame is known
+    const int w = window.frameGeometry().width(), h = window.frameGeometry().height(), r = a.right() + 1 - w;
+    const std::pair<StoredPos, QPoint> cases[] = { // stored, where the frame goes
+        {{a.x() + 10, a.y() + 20}, {a.x() + 10, a.y() + 20}}, {{a.right() - 10, a.y() - 90}, {r, a.y()}},
+        {{a.x() - 150, a.bottom() - 20}, {a.x(), a.bottom() + 1 - h}}, {{a.right() + 1, a.y()}, {3, 4}},
+        {{a.x(), a.bottom() + 50}, {3, 4}}, {{a.x() - w, a.y()}, {3, 4}}, {{9999, 9999}, {3, 4}},
+        {{a.x() + 10, 9999}, {3, 4}}, {{INT_MAX, INT_MAX}, {3, 4}}, {{INT_MIN, INT_MIN}, {3, 4}}};
+    for (const auto& [stored, frameAt] : cases) {
         SCOPED_TRACE(std::to_string(stored.Left) + "," + std::to_string(stored.Top));
         placeWindow(&window, stored, {3, 4});
-        EXPECT_EQ(window.pos(), kept ? QPoint(stored.Left, stored.Top) : QPoint(3, 4));
+        EXPECT_EQ(window.frameGeometry(), QRect(frameAt, QSize(w, h)));
     }
+    window.resize(a.size() + QSize(100, 50)); // larger than the screen: cut to it
+    placeWindow(&window, {a.x() - 20, a.y() + 30}, {3, 4});
+    EXPECT_EQ(window.frameGeometry(), a);
+
+    struct NoFrameGuess final : QProxyStyle {
+        int pixelMetric(PixelMetric m, const QStyleOption* o, const QWidget* w) const override
+        {
+            return m == PM_TitleBarHeight || m == PM_MdiSubWindowFrameWidth ? 0 : QProxyStyle::pixelMetric(m, o, w);
+        }
+    } noGuess; // the frame guessed too small: the real one, once known, moves the window
+    QWidget unframed;
+    unframed.setStyle(&noGuess);
+    unframed.resize(200, 100);
+    placeWindow(&unframed, {a.right() + 1 - 200, a.bottom() + 1 - 100}, {3, 4});
+    unframed.show();
+    EXPECT_TRUE(a.contains(unframed.frameGeometry()));
 }

@@ -342,15 +342,15 @@ TEST_F(Sheet, WindowSettingsAndResizeKeepPlaceWidthAndMaximizedFlag)
     const QString file = dir.filePath("settings.conf");
     {
         Settings s(file);
-        s.writeInteger("F3x", 300);
-        s.writeInteger("F3y", 200);
+        s.writeInteger("F3x", 60);
+        s.writeInteger("F3y", 50);
         s.writeInteger("F3w", 500);
         s.writeInteger("F3h", 999);
         s.writeBool("F3m", true);
     }
     const int height = form->height();
     form->LoadConfig(Settings(file));
-    EXPECT_EQ(form->pos(), QPoint(300, 200));
+    EXPECT_EQ(form->pos(), QPoint(60, 50));
     EXPECT_GE(form->width(), 640) << "held to the minimum width";
     EXPECT_EQ(form->height(), height) << "the height is fixed";
     EXPECT_TRUE(form->Maximized);

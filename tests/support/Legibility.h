@@ -15,7 +15,8 @@
 /// (measured with the widget's font against the room the style gives it:
 /// labels, buttons, check and radio boxes, table titles and cells in view),
 /// the last column of a table scrolled to its end not whole, or a glyph
-/// button without a tooltip. Empty when all is legible.
+/// button without a tooltip or whose tooltip shows only while its window is
+/// the active one. Empty when all is legible.
 inline QStringList illegibleTexts(const QWidget* root)
 {
     QStringList faults;
@@ -48,6 +49,9 @@ inline QStringList illegibleTexts(const QWidget* root)
             check(button, button->text(), w->style()->subElementRect(contents, &option, button).width() - icon);
             if (button->text().isEmpty() && !button->icon().isNull() && button->toolTip().isEmpty())
                 faults << QStringLiteral("%1: a glyph without a word").arg(button->objectName());
+            else if (button->text().isEmpty() && !button->icon().isNull() &&
+                     !button->window()->testAttribute(Qt::WA_AlwaysShowToolTips))
+                faults << QStringLiteral("%1: a word only in the active window").arg(button->objectName());
         } else if (const auto* table = qobject_cast<const QTableView*>(w); table && table->model()) {
             const QHeaderView* side = table->verticalHeader();
             const int headerRoom =
