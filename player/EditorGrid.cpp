@@ -64,12 +64,14 @@ void EditorGrid::setModel(QAbstractItemModel* model)
     if (model) {
         connect(model, &QAbstractItemModel::columnsAboutToBeInserted, this, &EditorGrid::keepCells);
         connect(model, &QAbstractItemModel::columnsAboutToBeRemoved, this, &EditorGrid::keepCells);
+        connect(model, &QAbstractItemModel::modelAboutToBeReset, this, &EditorGrid::keepCells);
     }
     QTableView::setModel(model);
     // ...and put back after the headers have their new section counts.
     if (model) {
         connect(model, &QAbstractItemModel::columnsInserted, this, &EditorGrid::restoreCells);
         connect(model, &QAbstractItemModel::columnsRemoved, this, &EditorGrid::restoreCells);
+        connect(model, &QAbstractItemModel::modelReset, this, &EditorGrid::restoreAfterReset);
     }
 }
 
@@ -187,6 +189,17 @@ void EditorGrid::restoreCells()
     }
     m_restoring = false;
     emit cellsRestored(moved);
+}
+
+void EditorGrid::restoreAfterReset()
+{
+    // Qt has forgotten the current cell with the old session. The new one
+    // keeps it as far as it reaches, selected alone: a range of the old
+    // session means nothing in the new.
+    const int columns = model()->columnCount();
+    if (columns > 0)
+        setCurrentCell(std::min(m_keptSegment, columns), m_keptRow);
+    m_restoring = false;
 }
 
 void EditorGrid::mousePressEvent(QMouseEvent* e)

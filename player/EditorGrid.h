@@ -24,7 +24,9 @@
 /// the columns; the grid puts both back on their old column numbers, clamped
 /// to the new last segment, as a string grid that only changes its column
 /// count would. It does so for every view of the model, so each editor's grid
-/// keeps its own cells.
+/// keeps its own cells. A reset of the model (a new or read session) forgets
+/// both: the grid puts its current cell back the same way, selected alone
+/// (segment 1, row 1 when it had none).
 ///
 /// Cells are 1-based here: segment = column + 1, row = field. GUI thread only.
 class EditorGrid final : public QTableView {
@@ -60,11 +62,11 @@ public:
     /// the selected range keeps the range; any other becomes current alone.
     void keepOrSelect(int segment, int row);
 
-    /// True from the moment the model's columns start to change until the
-    /// current cell and the selection are back. The current-cell changes Qt
-    /// and the restore make meanwhile are no user's moves: the owner's
-    /// handlers ignore them entirely (no notification, no mirroring, no time
-    /// text).
+    /// True from the moment the model's columns start to change, or the model
+    /// starts a reset, until the current cell and the selection are back. The
+    /// current-cell changes Qt and the restore make meanwhile are no user's
+    /// moves: the owner's handlers ignore them entirely (no notification, no
+    /// mirroring, no time text).
     bool restoring() const { return m_restoring; }
 
 signals:
@@ -78,7 +80,8 @@ signals:
     /// A key was released (auto-repeats left out).
     void keyReleased();
     /// Columns were inserted or removed and the cells are back; `currentMoved`
-    /// when the clamp to the last segment moved the current column.
+    /// when the clamp to the last segment moved the current column. Not sent
+    /// after a reset.
     void cellsRestored(bool currentMoved);
 
 protected:
@@ -96,6 +99,7 @@ protected:
 private:
     void keepCells();
     void restoreCells();
+    void restoreAfterReset();
     /// The title column as wide as the widest row title (the corner's
     /// included) needs with the current font; at least kTitleWidth.
     void fitTitleColumn();

@@ -489,6 +489,13 @@ void TForm1::FillLabels()
     };
     for (const auto& [entry, value] : shown)
         GridCells->setCell(1, statusGridRow(entry), value);
+    // The playback control shows the same start, or a stopped run's last
+    // values would stay there until the next run.
+    if (Form7) {
+        Form7->Label4->setText(shown[0].second);
+        Form7->Label5->setText(shown[1].second);
+        Form7->Label6->setText(QStringLiteral("0:00"));
+    }
     StringGrid1->setCurrentIndex(GridCells->index(std::max(0, StringGrid1->currentIndex().row()), 2));
     for (std::string& shown : m_model.Eng->DisplayTexts)
         shown.clear();

@@ -69,8 +69,9 @@ public:
     bool OpenSessionDirectly(const std::string& fileName, bool applyIgnoreBoxes = true);
     /// Row titles of the status grid.
     void FillGridVars();
-    /// The status grid's values for segment 1 before playback, and an empty
-    /// display mailbox. After every full recomputation.
+    /// The status grid's and the playback control's values for segment 1
+    /// before playback, and an empty display mailbox. After every full
+    /// recomputation and every stop.
     void FillLabels();
     /// Length factor from TrackBar1, and the session length shown at it.
     void CompActSesLength();

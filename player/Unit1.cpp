@@ -90,15 +90,6 @@ void TForm3::buildControls()
                 if (current.isValid())
                     StringGrid1SelectCell(current.column() + 1, current.row() + 1);
             });
-    // A new or read session replaces the whole model, which forgets the
-    // current cell: put it back where it was, as far as the session reaches.
-    connect(m_grid, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
-        m_keptSegment = StringGrid1->currentSegment();
-        m_keptRow = StringGrid1->currentRow();
-    });
-    connect(m_grid, &QAbstractItemModel::modelReset, this, [this] {
-        StringGrid1->setCurrentCell(std::min(m_keptSegment, m_grid->columnCount()), m_keptRow);
-    });
     // Segments inserted or deleted leave the current cell on its column
     // number; when that column is gone, the graphic editor and the playback
     // start segment must follow the clamped one.

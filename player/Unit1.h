@@ -246,8 +246,6 @@ private:
     SegmentGridModel* m_grid = nullptr;
     QWidget* m_client = nullptr;
     int m_gridHeight = 0;
-    int m_keptSegment = 1; // the current cell across a model reset
-    int m_keptRow = 1;
 };
 
 /// Created once at start-up.

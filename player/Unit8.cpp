@@ -200,17 +200,11 @@ void TForm8::buildControls()
                     StringGrid1SelectCell(current.column() + 1, current.row() + 1,
                                           previous.isValid() ? previous.row() + 1 : 0);
             });
-    // A new or read session replaces the whole model, which forgets the
-    // current cell; the spreadsheet editor puts its own back and mirrors it
-    // here before this view has forgotten: put it back again, unmirrored.
-    connect(&m_grid, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
-        m_keptSegment = StringGrid1->currentSegment();
-        m_keptRow = StringGrid1->currentRow();
-    });
-    connect(&m_grid, &QAbstractItemModel::modelReset, this, [this] {
-        const SyncGuard moving(NoEcho);
-        StringGrid1->setCurrentCell(std::clamp(m_keptSegment, 1, std::max(m_grid.columnCount(), 1)), m_keptRow);
-    });
+    // A new or read session puts the grid's cell back quietly (EditorGrid),
+    // and no one selected anything: the plot and the buttons follow the cell
+    // without the notification, whose fit would undo the user's zoom. The
+    // code that replaced the session draws it.
+    connect(&m_grid, &QAbstractItemModel::modelReset, this, &TForm8::followGridSelection);
 
     Panel3 = new QFrame(m_client);
     Panel3->setObjectName(QStringLiteral("Panel3"));
@@ -368,10 +362,7 @@ void TForm8::FormCreate()
     layOut();
     SetImageRects();
     RecalcImage1Params();
-    const GridRect sel = StringGrid1->selectionRect();
-    const int row = StringGrid1->currentRow();
-    m_geo.SelRect = {sel.left, row, sel.right, row};
-    m_geo.CurSeg = StringGrid1->currentSegment();
+    takeGridSelection();
     if (Form1)
         Form1->OpenSessionWhenRun();
 }
@@ -666,17 +657,28 @@ void TForm8::enablePaste()
     lockCommands(PlaybackLock::locked());
 }
 
-void TForm8::SyncSelectionMsg()
+void TForm8::takeGridSelection()
 {
     const GridRect sel = StringGrid1->selectionRect();
-    const int row = StringGrid1->currentRow();
-    m_geo.SelRect = {sel.left, row, sel.right, row};
+    m_geo.SelRect = {sel.left, StringGrid1->currentRow(), sel.right, StringGrid1->currentRow()};
     m_geo.CurSeg = StringGrid1->currentSegment();
-    if (const int button = curveButtonOfRow(row))
-        setToggle(CurveButtons[button], true);
+}
+
+void TForm8::SyncSelectionMsg()
+{
+    followGridSelection();
     // A drag keeps the view still under the mouse.
     if (!DragValue && !DragTime)
         setScrollBar(m_geo.fitSelection(plotSession(), PropScrollBar1->value()));
+    DrawImage();
+}
+
+void TForm8::followGridSelection()
+{
+    takeGridSelection();
+    const int row = StringGrid1->currentRow();
+    if (const int button = curveButtonOfRow(row))
+        setToggle(CurveButtons[button], true);
     if (Form7)
         Form7->SetStartSeg(m_geo.CurSeg);
 
@@ -694,7 +696,6 @@ void TForm8::SyncSelectionMsg()
         enable(true);
     if (m_geo.CurSeg == 1)
         enable(false);
-    DrawImage();
 }
 
 // ---- This grid -----------------------------------------------------------------------------------

@@ -273,6 +273,11 @@ private:
     void StringGrid1SelectCell(int column, int row, int previousRow);
     void StringGrid1MouseUp();
     void StringGrid1KeyUp();
+    /// The plot's selection (SelRect, CurSeg) := this grid's, on its current row.
+    void takeGridSelection();
+    /// The notification without its fit and redraw: the plot's selection, the
+    /// row's curve button, the playback start segment and the Ramp buttons.
+    void followGridSelection();
     /// Both grids' current cell to (column, row), unmirrored.
     void moveBothGrids(int column, int row);
     /// A press on a Freq start or end handle selects that row in both grids.
@@ -287,8 +292,6 @@ private:
     QtPlotCanvas m_plotCanvas;
     QtPlotCanvas m_axisCanvas;
     bool m_pasteUsable = false; // something was copied
-    int m_keptSegment = 1; // the current cell across a model reset
-    int m_keptRow = 1;
 };
 
 /// Created once at start-up.

@@ -87,6 +87,7 @@ struct Sheet : testing::Test {
             for (int s = 1; s <= count; ++s)
                 ses.Segments[s] = pm.Tables.DefaultSegment;
         });
+        form->SesTimeComp(1); // as every replacement of the session does
     }
     static void activate(QWidget* w)
     {

@@ -92,10 +92,12 @@ TEST_F(StartUp, CreatesTheWindowsInOrderAndShowsANewSession)
     QString caption;
     bool shown = false;
     bool modified = true;
+    QStringList playbackValues;
     QTimer::singleShot(0, [&] {
         for (QWidget* w : startUpWindows())
             order << w->objectName();
         caption = Form1->windowTitle();
+        playbackValues = {Form7->Label4->text(), Form7->Label5->text(), Form7->Label6->text()};
         shown = Form1->isVisible();
         modified = Form1->model().Ses->SesModified;
         Form1->close();
@@ -104,6 +106,7 @@ TEST_F(StartUp, CreatesTheWindowsInOrderAndShowsANewSession)
     EXPECT_EQ(order, QStringList({"Form1", "Form2", "Form3", "Form4", "Form7", "Form8", "Form5", "Form10", "Form11",
                                   "Form13", "Form14"}));
     EXPECT_EQ(caption, "Lumisonorium SW 3.8 - []");
+    EXPECT_EQ(playbackValues, QStringList({"1", "0:00", "0:00"}));
     EXPECT_TRUE(shown);
     EXPECT_FALSE(modified);
     EXPECT_TRUE(script.shown.empty());

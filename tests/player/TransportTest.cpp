@@ -11,11 +11,14 @@
 #include <QSlider>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "FakeWaveOut.h"
 #include "components/AudioIO.h"
+#include "dialogs/Unit5.h"
 #include "engine/TestTables.h"
 #include "engine/WavFile.h"
 #include "platform/Prompts.h"
@@ -253,6 +256,29 @@ TEST_F(Transport, DisplayShowsEachNewTextInItsPlaceOnceAndLeavesEmptyEntriesAlon
         EXPECT_EQ(form->GridCells->cell(1, row), row == 5 ? "kept" : QString("t%1").arg(row + 1)) << row;
     for (const std::string& text : texts)
         EXPECT_EQ(text, "");
+}
+
+TEST_F(Transport, EveryStopShowsSegmentOneAtTheStartInThePlaybackControlToo)
+{
+    TForm5 progress;
+    Form5 = &progress;
+    script.files = {QString::fromStdString(wav.string())}; // the export's
+    QLabel* const labels[] = {control->Label4, control->Label5, control->Label6};
+    const auto played = [&] { std::ranges::for_each(labels, [](QLabel* l) { l->setText("9:59"); }); };
+    const std::function<void()> stops[] = {
+        [&] { options->TrackBar2->setValue(1), press(), played(), press(); }, // during the delay
+        [&] { start(), played(), press(); },                                  // without a soft end
+        [&] { options->TrackBar5->setValue(1), start(), press(), played(), play(20); }, // at its silence
+        [&] { control->BitBtn1->click(), played(), control->BitBtn2->click(); },
+        [&] { model.Ses->Segments[1].Time = 4, model.recompute(), played(), form->BitBtn1->click(); }, // 1.5 s
+    };
+    for (const auto& stop : stops) {
+        options->TrackBar2->setValue(0), options->TrackBar5->setValue(0);
+        stop();
+        EXPECT_EQ(QStringList({labels[0]->text(), labels[1]->text(), labels[2]->text()}),
+                  QStringList({"1", "0:00", "0:00"}));
+    }
+    Form5 = nullptr;
 }
 
 TEST_F(Transport, LockedSessionMenuTakesItsShortcutsAlong)
