@@ -518,24 +518,6 @@ TEST_F(Converter, ExitWritesTheConverterValuesAsTextAndLeavesEveryOtherKey)
         EXPECT_NE(text.find(line), std::string::npos) << line;
 }
 
-TEST_F(Converter, AnExitWhoseSettingsWriteFailsLeavesTheFileAsItWas)
-{
-    const fs::path file = settings.file().toStdString();
-    fs::create_directories(file.parent_path());
-    const std::string before = "[System]\nF4TrB1=3\nF12TrB1=5\n";
-    std::ofstream(file, std::ios::binary) << before;
-    options.TrackBar1->setValue(9);
-    for (FileCall step : {FileCall::Write, FileCall::Flush, FileCall::Close, FileCall::Link, FileCall::Rename}) {
-        SCOPED_TRACE(static_cast<int>(step));
-        g_failFileCall = step;
-        w.SaveConfig();
-        g_failFileCall = FileCall::None;
-        EXPECT_EQ(slurp(file), before);
-        EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1);
-    }
-    EXPECT_EQ(Settings(settings.file()).readInteger("F12TrB1", 0), 5);
-}
-
 TEST_F(Converter, StoredValuesReachTheControlsThroughTheirHandlers)
 {
     fs::create_directories(dir / "src");
