@@ -794,7 +794,7 @@ void TForm9::RecSesToWavProc()
         }
         if (!QFileInfo::exists(*chosen) || prompts().confirmReplace(QFileInfo(*chosen).fileName()))
             break;
-        options.folder = pathText(folderOf(*chosen));
+        options.fileName = *chosen;
     }
 
     WavWriter writer;

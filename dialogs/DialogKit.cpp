@@ -31,19 +31,6 @@ protected:
     }
 };
 
-/// The width the label gives its text in `font`: its contents less the
-/// margins and the indent, which a framed label without one of its own makes
-/// half an "x" of the font.
-int textRoom(const QLabel* label, const QFont& font)
-{
-    int indent = label->indent();
-    if (indent < 0 && label->frameWidth() > 0)
-        indent = QFontMetrics(font).horizontalAdvance(QLatin1Char('x')) / 2 - label->margin();
-    if (indent < 0 || !(label->alignment() & (Qt::AlignLeft | Qt::AlignRight)))
-        indent = 0;
-    return label->contentsRect().width() - 2 * label->margin() - indent;
-}
-
 } // namespace
 
 void setPixelFont(QWidget* widget, int pixels, bool bold, const QString& family)
@@ -56,10 +43,20 @@ void setPixelFont(QWidget* widget, int pixels, bool bold, const QString& family)
     widget->setFont(font);
 }
 
+int labelTextRoom(const QLabel* label, const QFont& font)
+{
+    int indent = label->indent();
+    if (indent < 0 && label->frameWidth() > 0)
+        indent = QFontMetrics(font).horizontalAdvance(QLatin1Char('x')) / 2 - label->margin();
+    if (indent < 0 || !(label->alignment() & (Qt::AlignLeft | Qt::AlignRight)))
+        indent = 0;
+    return label->contentsRect().width() - 2 * label->margin() - indent;
+}
+
 void shrinkToFit(QLabel* label, int smallest)
 {
     QFont font = label->font();
-    while (font.pixelSize() > smallest && QFontMetrics(font).horizontalAdvance(label->text()) > textRoom(label, font))
+    while (font.pixelSize() > smallest && QFontMetrics(font).horizontalAdvance(label->text()) > labelTextRoom(label, font))
         font.setPixelSize(font.pixelSize() - 1);
     label->setFont(font);
 }

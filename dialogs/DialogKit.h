@@ -3,6 +3,7 @@
 #include <QString>
 
 class QAbstractSlider;
+class QFont;
 class QLabel;
 class QRect;
 class QSlider;
@@ -12,6 +13,10 @@ class QWidget;
 /// size; an empty family keeps the current one.
 void setPixelFont(QWidget* widget, int pixels, bool bold = false, const QString& family = {});
 
+/// The width a label gives its text in `font`: its contents less the margins
+/// and the indent, which a framed label without one of its own makes half an
+/// "x" of the font.
+int labelTextRoom(const QLabel* label, const QFont& font);
 /// Makes the label's pixel font smaller, down to `smallest` pixels, until its
 /// text fits its width.
 void shrinkToFit(QLabel* label, int smallest = 8);

@@ -57,16 +57,13 @@ public:
     explicit IniScratch(std::string file)
         : m_file(std::move(file))
     {
-        // An unusable TMPDIR gives no path at all, and the copies must not
-        // land in the root folder instead.
-        const QString temp = QDir::tempPath();
-        if (!temp.isEmpty())
-            m_dir.emplace(temp + QStringLiteral("/lumi-settings-XXXXXX"));
     }
 
     /// Every key of `text`, with its group.
     QVariantMap parse(const QByteArray& text)
     {
+        if (text.isEmpty()) // a first start: no copy to make
+            return {};
         QSettings ini(copy(text), QSettings::IniFormat);
         QVariantMap values;
         for (const QString& key : ini.allKeys())
@@ -95,8 +92,16 @@ public:
 private:
     QString copy(const QByteArray& text)
     {
-        if (!m_dir || !m_dir->isValid())
-            fail(m_dir ? m_dir->errorString().toStdString() : "no folder for temporary files");
+        if (!m_dir) {
+            // An unusable TMPDIR gives no path at all, and the copies must
+            // not land in the root folder instead.
+            const QString temp = QDir::tempPath();
+            if (temp.isEmpty())
+                fail("no folder for temporary files");
+            m_dir.emplace(temp + QStringLiteral("/lumi-settings-XXXXXX"));
+        }
+        if (!m_dir->isValid())
+            fail(m_dir->errorString().toStdString());
         const QString path = m_dir->filePath(QStringLiteral("%1.conf").arg(++m_copies));
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.flush())

@@ -11,6 +11,8 @@
 #include <QTableView>
 #include <algorithm>
 
+#include "dialogs/DialogKit.h"
+
 /// What under `root` cannot be read, one line each: a text its widget cuts
 /// (measured with the widget's font against the room the style gives it:
 /// labels, buttons, check and radio boxes, table titles and cells in view),
@@ -31,13 +33,7 @@ inline QStringList illegibleTexts(const QWidget* root)
         if (w->objectName().startsWith(QLatin1String("qt_")))
             continue; // Qt's own, such as the menu bar's overflow arrow
         if (const auto* label = qobject_cast<const QLabel*>(w); label && !label->wordWrap()) {
-            // A framed label without an indent of its own sets its text in by half an "x".
-            int indent = label->indent();
-            if (indent < 0 && label->frameWidth() > 0)
-                indent = label->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 - label->margin();
-            if (indent < 0 || !(label->alignment() & (Qt::AlignLeft | Qt::AlignRight)))
-                indent = 0;
-            check(label, label->text(), label->contentsRect().width() - 2 * label->margin() - indent);
+            check(label, label->text(), labelTextRoom(label, label->font()));
         } else if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
             QStyleOptionButton option;
             option.initFrom(button);
