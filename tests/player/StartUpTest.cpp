@@ -38,9 +38,7 @@
 #include "player/Unit4.h"
 #include "player/Unit7.h"
 #include "player/Unit8.h"
-#include "support/FailingFileCalls.h"
 #include "support/Legibility.h"
-#include "support/WavBytes.h"
 #include "support/PrivateSettings.h"
 
 namespace fs = std::filesystem;
@@ -240,27 +238,6 @@ TEST_F(StartUp, SettingsComeBackAfterExitAndAreWrittenBackAsRead)
     });
     ASSERT_EQ(startUp(launchWith()), 0);
     EXPECT_EQ(written(), first);
-}
-
-TEST_F(StartUp, AnExitWhoseSettingsWriteFailsLeavesBothProgramsSettingsAsTheyWere)
-{
-    const fs::path file = settings.file().toStdString();
-    fs::create_directories(file.parent_path());
-    const std::string before = "[System]\nGBXPSDir=/u/Presets/\nF4TrB3=33\nSesDir=/gone/\n";
-    for (FileCall step : {FileCall::Write, FileCall::Flush, FileCall::Close, FileCall::Link, FileCall::Rename}) {
-        SCOPED_TRACE(static_cast<int>(step));
-        std::ofstream(file, std::ios::binary) << before;
-        QTimer::singleShot(0, [&] {
-            g_failFileCall = step;
-            Form1->close();
-        });
-        const int result = startUp(launchWith());
-        g_failFileCall = FileCall::None;
-        ASSERT_EQ(result, 0);
-        EXPECT_EQ(wavbytes::slurp(file), before);
-        EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1);
-    }
-    EXPECT_EQ(Settings(settings.file()).readInteger("F4TrB3", 0), 33);
 }
 
 TEST_F(StartUp, EveryWindowIsLegibleWithTheDesktopFontAndCarriesTheIcon)
